@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "pty_pair.h"
+#include "scratch_dir.h"
 
 namespace velmora {
 namespace {
 
 using testing::PtyPair;
+using testing::ScratchDir;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
@@ -40,20 +42,6 @@ Bytes ReadFromPort(Port& port, std::size_t count, bool* removed = nullptr) {
   }
   return out;
 }
-
-// A scratch folder for links and plain files, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() {
-    char tmpl[] = "/tmp/velmora-serial-XXXXXX";
-    path_ = ::mkdtemp(tmpl);
-  }
-  ~ScratchDir() { fs::remove_all(path_); }
-  fs::path operator/(const char* name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
 
 TEST(SerialPort, CarriesEveryByteValueBothWaysRawAt115200) {
   PtyPair pty;
@@ -92,7 +80,7 @@ TEST(SerialPort, AppliesRaw8N1AtEveryStandardRate) {
 
 TEST(SerialPort, RefusesWithAReason) {
   ScratchDir dir;
-  std::fclose(std::fopen((dir / "plain").c_str(), "w"));
+  dir.WriteFile("plain", "not a tty");
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
   struct Case {
