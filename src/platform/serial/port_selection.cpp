@@ -37,6 +37,11 @@ ProbeReport PortSelection::ProbePorts(const std::vector<std::string>& candidates
   return report;
 }
 
+ProbeReport PortSelection::ProbePorts(const PortSource& source) {
+  return ProbePorts(source.explicit_ports.empty() ? EnumeratePorts(source.roots)
+                                                  : source.explicit_ports);
+}
+
 OpenResult PortSelection::SwitchPort(const std::string& name) {
   // The suffix goes even when the port already closed itself after a removal;
   // otherwise the title would end up with two.

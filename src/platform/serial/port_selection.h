@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/serial/port.h"
+#include "platform/serial/port_enumeration.h"
 
 namespace velmora {
 
@@ -42,6 +43,9 @@ class PortSelection {
   // ports with those that opened and opens the first one found; on success the
   // title gets its port suffix.
   ProbeReport ProbePorts(const std::vector<std::string>& candidates);
+  // The same over the explicit ports of `source` as given, or else the system's
+  // enumeration in probe order.
+  ProbeReport ProbePorts(const PortSource& source);
 
   // Closes the open port (dropping the title's suffix) and opens `name`. When the
   // new port fails no port is left open and the title shows none.

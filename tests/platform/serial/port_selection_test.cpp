@@ -41,8 +41,9 @@ TEST_F(PortSelectionTest, ProbeOpensTheFirstFoundAndKeepsThePresentSetInStringOr
   CSerialPort other_program;
   ASSERT_TRUE(other_program.Open(Path("port3"), 115200));
 
-  const ProbeReport report =
-      selection_.ProbePorts({Path("missing"), Path("port2"), Path("port10"), Path("port3")});
+  const ProbeReport report = selection_.ProbePorts(PortSource{
+      .explicit_ports = {Path("missing"), Path("port2"), Path("port10"), Path("port3")},
+      .roots = {}});
 
   EXPECT_EQ(report.opened, Path("port2"));
   EXPECT_TRUE(port_.IsOpen());

@@ -39,6 +39,14 @@ class PtyPair {
     return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   }
 
+  // Discards what the slave has written so far.
+  void Drain() {
+    pollfd pfd{master_, POLLIN, 0};
+    std::uint8_t buf[256];
+    while (::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN) && ::read(master_, buf, sizeof buf) > 0) {
+    }
+  }
+
   // Reads from the master until `count` bytes have come or `timeout` has passed.
   std::vector<std::uint8_t> ReadMaster(std::size_t count,
                                        std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
