@@ -25,6 +25,7 @@
 #include <string>
 
 #include "platform/serial/port.h"
+#include "platform/serial/port_enumeration.h"  // the ports there are to open
 
 namespace velmora {
 
