@@ -6,8 +6,9 @@
 // which holds across processes, across file descriptors within one process and
 // for root, and dies with its holder. On a real tty TIOCEXCL is set as well, so
 // that programs which take no lock (but are not root) are kept out too; a tty
-// another program has marked exclusive is refused even to root. Because the lock lives on the device node,
-// a /dev/serial/by-id link and the ttyUSB name it points to are the same port.
+// another program has marked exclusive is refused even to root. Because the lock
+// lives on the device node, a /dev/serial/by-id link and the ttyUSB name it
+// points to are the same port.
 //
 // Removal: when the adapter goes away (hang-up, a read of 0 bytes after poll
 // reported input, EIO) the port closes itself and the next Read reports
