@@ -262,13 +262,14 @@ TEST(SerialPort, PeerGoneIsReportedOnceAndNothingFollows) {
   EXPECT_EQ(port.Write(Bytes{0xA5}), 0u);
 }
 
-TEST(SerialPort, WriteToAVanishedPeerReportsTheRemovalOnTheNextRead) {
+TEST(SerialPort, WriteToAVanishedPeerFailsAndTheNextReadReportsTheRemoval) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
   CSerialPort port;
   ASSERT_TRUE(port.Open(pty.slave_path(), 115200));
   pty.CloseMaster();
   EXPECT_EQ(port.Write(Bytes{0xA5, 0x06}), 0u);
+  EXPECT_TRUE(port.IsOpen()) << "left open, so that the engine's next read hears of it";
   std::uint8_t buf[16];
   EXPECT_TRUE(port.Read(buf).removed);
   EXPECT_FALSE(port.Read(buf).removed);
