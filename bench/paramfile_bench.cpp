@@ -40,7 +40,8 @@ int main() {
   DeviceRecord source(1, std::nullopt, 8, 8, "bench");
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < 8; ++c)
-      for (int b = 0; b < 31; ++b) source.SetEqualizerGain(s, c, b, (s * 1000 + c * 31 + b) % 2400 - 1200);
+      for (int b = 0; b < 31; ++b)
+        source.SetEqualizerGain(s, c, b, (s * 1000 + c * 31 + b) % 2400 - 1200);
 
   constexpr int kRounds = 15;
   std::vector<double> write_ms, first_write_ms, read_ms;

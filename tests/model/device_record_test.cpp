@@ -1,7 +1,8 @@
-#include "model/device_list.h"
 #include "model/device_record.h"
 
 #include <gtest/gtest.h>
+
+#include "model/device_list.h"
 
 namespace velmora {
 namespace {

@@ -6,11 +6,21 @@ namespace velmora {
 namespace {
 
 TEST(StandardDecimal, AcceptsBlanksAndSignStopsAtFirstNonDigitAndClamps) {
-  struct Case { const char* text; std::int32_t value; bool clamped; };
+  struct Case {
+    const char* text;
+    std::int32_t value;
+    bool clamped;
+  };
   const Case cases[] = {
-      {"42", 42, false},         {"  -17", -17, false},     {"+8", 8, false},
-      {"12abc", 12, false},      {"1.9", 1, false},         {"", 0, false},
-      {"abc", 0, false},         {"-", 0, false},           {" \t 5 ", 5, false},
+      {"42", 42, false},
+      {"  -17", -17, false},
+      {"+8", 8, false},
+      {"12abc", 12, false},
+      {"1.9", 1, false},
+      {"", 0, false},
+      {"abc", 0, false},
+      {"-", 0, false},
+      {" \t 5 ", 5, false},
       {"2147483647", 2147483647, false},
       {"2147483648", 2147483647, true},
       {"-2147483648", -2147483647 - 1, false},

@@ -15,7 +15,8 @@ namespace {
 class ParameterFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmora-param-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "velmora-param-XXXXXX").string();
     folder_ = ::mkdtemp(pattern.data());
     path_ = folder_ / "set.ini";
   }
@@ -66,17 +67,37 @@ TEST_F(ParameterFileTest, WritesExactlyTheSectionsAndKeysOfTheChannelCounts) {
   const DeviceRecord record(1, std::nullopt, 4, 2, "dev");
   ASSERT_TRUE(WriteParameterFile(&record, path_).ok);
 
-  std::vector<std::string> input_keys = {
-      "gain", "mute", "polarity", "delay", "delay_enable", "noise_gate_enable",
-      "noise_gate_release_gate", "noise_gate_release_time", "noise_gate_start_gate",
-      "noise_gate_start_time"};
-  std::vector<std::string> output_keys = {
-      "gain", "mute", "polarity", "delay", "delay_enable", "compressor_enable", "compressor_ratio",
-      "compressor_release_time", "compressor_start_gate", "compressor_start_time", "limit_enable",
-      "limit_release_time", "limit_start_gate", "filter_low_pass_enable",
-      "filter_low_pass_frequence", "filter_low_pass_slope", "filter_low_pass_type",
-      "filter_high_pass_enable", "filter_high_pass_frequence", "filter_high_pass_slope",
-      "filter_high_pass_type"};
+  std::vector<std::string> input_keys = {"gain",
+                                         "mute",
+                                         "polarity",
+                                         "delay",
+                                         "delay_enable",
+                                         "noise_gate_enable",
+                                         "noise_gate_release_gate",
+                                         "noise_gate_release_time",
+                                         "noise_gate_start_gate",
+                                         "noise_gate_start_time"};
+  std::vector<std::string> output_keys = {"gain",
+                                          "mute",
+                                          "polarity",
+                                          "delay",
+                                          "delay_enable",
+                                          "compressor_enable",
+                                          "compressor_ratio",
+                                          "compressor_release_time",
+                                          "compressor_start_gate",
+                                          "compressor_start_time",
+                                          "limit_enable",
+                                          "limit_release_time",
+                                          "limit_start_gate",
+                                          "filter_low_pass_enable",
+                                          "filter_low_pass_frequence",
+                                          "filter_low_pass_slope",
+                                          "filter_low_pass_type",
+                                          "filter_high_pass_enable",
+                                          "filter_high_pass_frequence",
+                                          "filter_high_pass_slope",
+                                          "filter_high_pass_type"};
   for (const std::string& k : BandKeys()) {
     input_keys.push_back(k);
     output_keys.push_back(k);
@@ -91,7 +112,8 @@ TEST_F(ParameterFileTest, WritesExactlyTheSectionsAndKeysOfTheChannelCounts) {
 
   const auto sections = Sections();
   ASSERT_EQ(sections.size(), 7u);
-  const char* names[] = {"input 0", "input 1", "input 2", "input 3", "output 0", "output 1", "router"};
+  const char* names[] = {"input 0",  "input 1",  "input 2", "input 3",
+                         "output 0", "output 1", "router"};
   for (std::size_t s = 0; s < 7; ++s) EXPECT_EQ(sections[s].first, names[s]);
   for (std::size_t s = 0; s < 4; ++s) EXPECT_EQ(Keys(sections[s].second), input_keys);
   for (std::size_t s = 4; s < 6; ++s) EXPECT_EQ(Keys(sections[s].second), output_keys);
@@ -304,7 +326,8 @@ TEST_F(ParameterFileTest, WritingOverAnExistingFileKeepsItsOtherLines) {
   const DeviceRecord r(1, std::nullopt, 1, 1, "dev");
   ASSERT_TRUE(WriteParameterFile(&r, path_).ok);
   const std::string text = FileText();
-  EXPECT_TRUE(text.starts_with("; saved for the north hall\n[notes]\nby=tech\n[input 0]\ngain=0\n"));
+  EXPECT_TRUE(
+      text.starts_with("; saved for the north hall\n[notes]\nby=tech\n[input 0]\ngain=0\n"));
   EXPECT_EQ(text.find('\r'), std::string::npos);  // the file's LF style is kept
 }
 

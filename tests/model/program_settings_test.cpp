@@ -30,7 +30,8 @@ class FakeLayout : public ConfigSource {
 class ProgramSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmora-settings-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "velmora-settings-XXXXXX").string();
     folder_ = ::mkdtemp(pattern.data());
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }

@@ -24,7 +24,13 @@ DeviceRecord Device() { return DeviceRecord(1, std::nullopt, 8, 8, "dev"); }
 TEST(Catalogue, EveryFrameHasItsLengthClassOpcodeAndChecksum) {
   const DeviceRecord r = Device();
   const ProgramSettings s;
-  struct Case { const char* name; Bytes frame; std::size_t len; FrameClass cls; std::uint8_t opcode; };
+  struct Case {
+    const char* name;
+    Bytes frame;
+    std::size_t len;
+    FrameClass cls;
+    std::uint8_t opcode;
+  };
   const Case cases[] = {
       {"ScanBegin", ScanBegin(), 6, FrameClass::kScan, 0xEF},
       {"ScanQuery", ScanQuery(), 6, FrameClass::kScan, 0xE1},
@@ -85,9 +91,9 @@ TEST(Catalogue, WorkedCasesOfTheWireTables) {
   DeviceRecord r = Device();
   r.gain[0][2] = -6000;
   const Bytes gains = *WriteGainsOneInput(r, 2);
-  EXPECT_EQ(Payload(gains), (Bytes{0x02, 0x00, 0x01, 0x78, 0x05,           // [5..9]
-                                   0x50, 0x05, 0x50, 0x05, 0x50, 0x05, 0x50, 0x05,
-                                   0x50, 0x05, 0x50, 0x05, 0x50, 0x05,   // slots 1..7
+  EXPECT_EQ(Payload(gains), (Bytes{0x02, 0x00, 0x01, 0x78, 0x05,  // [5..9]
+                                   0x50, 0x05, 0x50, 0x05, 0x50, 0x05, 0x50,
+                                   0x05, 0x50, 0x05, 0x50, 0x05, 0x50, 0x05,  // slots 1..7
                                    0x04, 0x00}));
   // The gain field truncates toward zero.
   EXPECT_EQ(GainField(-15), 1999);
@@ -153,7 +159,8 @@ TEST(Catalogue, WorkedCasesOfTheWireTables) {
   EXPECT_EQ(std::string(name.begin() + 5, name.begin() + 25), "ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(name[3], 7);
   const Bytes short_name = WriteDeviceName(7, "Hall");
-  EXPECT_EQ(Payload(short_name), (Bytes{'H', 'a', 'l', 'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Payload(short_name),
+            (Bytes{'H', 'a', 'l', 'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 
   // The matrix reply's "ignore" bit leaves the record as it was.
   DeviceRecord m = Device();
@@ -241,11 +248,12 @@ TEST(Catalogue, OffsetsAndWideValuesAreCutToTheirFields) {
   r.limit_release_time[4] = 0x1234;
   r.limit_enable[4] = true;
   EXPECT_EQ(Payload(*WriteLimiter(r, 4, s)), (Bytes{0x0A, 1, 1 << 4, 193, 0x34, 0}));
-  ASSERT_EQ(ApplyLimiter(r, Reply(0xA6, {4, 1, 0xF6 /* -10 */, 0x88, 0x13}), s), ReplyCheck::kApplied);
+  ASSERT_EQ(ApplyLimiter(r, Reply(0xA6, {4, 1, 0xF6 /* -10 */, 0x88, 0x13}), s),
+            ReplyCheck::kApplied);
   EXPECT_EQ(r.limit_start_gate[4], -13);
   EXPECT_EQ(r.limit_release_time[4], 5000);
 
-  r.compressor_start_gate[0] = -200;  // 200 - 20 = 180
+  r.compressor_start_gate[0] = -200;   // 200 - 20 = 180
   r.compressor_start_time[0] = 70000;  // cut to 16 bits: 0x1170
   const Bytes comp = *WriteCompressor(r, 0, s);
   EXPECT_EQ(comp[12] | comp[13] << 8, 180);
@@ -277,8 +285,8 @@ TEST(Catalogue, AllOutputFormsCarryEveryOutputOfTheDevice) {
     r.gain[1][i] = -100;
   }
   const Bytes gains = WriteGainsAllOutputs(r);
-  EXPECT_EQ(Payload(gains), (Bytes{0x0A, 0x07, 0x01, 0xC6, 0x07, 0xC6, 0x07, 0xC6, 0x07,
-                                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x00}));
+  EXPECT_EQ(Payload(gains), (Bytes{0x0A, 0x07, 0x01, 0xC6, 0x07, 0xC6, 0x07, 0xC6, 0x07, 0,   0,
+                                   0,    0,    0,    0,    0,    0,    0,    0,    0x04, 0x00}));
   EXPECT_EQ(Payload(WriteDelayAllOutputs(r)),
             (Bytes{0x0A, 0x07, 100, 0, 101, 0, 102, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Payload(WritePolarityAllOutputs(r)),
@@ -358,7 +366,8 @@ TEST(Catalogue, RepliesWithAnotherOpcodeOrLengthLeaveTheRecord) {
 }
 
 TEST(Catalogue, ScanRepliesAndStatus) {
-  Bytes identity = CommandFrame(FrameClass::kScan, 0xFF, 0xE2).Raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8}).Finish();
+  Bytes identity =
+      CommandFrame(FrameClass::kScan, 0xFF, 0xE2).Raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8}).Finish();
   EXPECT_EQ(ParseScanIdentity(identity), (ChipId{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_FALSE(ParseScanIdentity(ScanCollision()));
   EXPECT_TRUE(IsScanCollision(MakeScanCollisionReply()));
@@ -372,7 +381,8 @@ TEST(Catalogue, ScanRepliesAndStatus) {
   std::copy(name.begin(), name.end(), assigned.begin() + 1);
   assigned[21] = 4;
   assigned[22] = 6;
-  const auto a = ParseAddressAssigned(CommandFrame(FrameClass::kScan, 0xFF, 0xE5).Raw(assigned).Finish());
+  const auto a =
+      ParseAddressAssigned(CommandFrame(FrameClass::kScan, 0xFF, 0xE5).Raw(assigned).Finish());
   ASSERT_TRUE(a);
   EXPECT_EQ(a->address, 2);
   EXPECT_EQ(a->name, name);
@@ -389,7 +399,7 @@ TEST(Catalogue, ScanRepliesAndStatus) {
   status[0] = 4;        // current preset
   status[6] = 0xE8;     // input 0: 1000
   status[7] = 0x03;
-  status[14] = 0x40;    // output 0: 0x42 0x0F 0x40 -> 1000000
+  status[14] = 0x40;  // output 0: 0x42 0x0F 0x40 -> 1000000
   status[15] = 0x42;
   status[16] = 0x0F;
   const StatusReading online = ApplyStatus(r, Reply(0xD0, status));

@@ -1,5 +1,3 @@
-#include "platform/profile/profile_file.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,13 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/profile/profile_file.h"
+
 namespace velmora::profile {
 namespace {
 
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmora-profile-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "velmora-profile-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
   ~TempFolder() { std::filesystem::remove_all(path_); }
@@ -164,7 +165,8 @@ TEST(PrivateProfile, UnwritableTargetsReportAReasonAndLoseNothing) {
   EXPECT_FALSE(onto_folder.reason.empty());
   EXPECT_TRUE(std::filesystem::is_directory(dir));
 
-  const Status no_folder = WritePrivateProfileString("a", "x", "1", folder.path() / "none" / "p.ini");
+  const Status no_folder =
+      WritePrivateProfileString("a", "x", "1", folder.path() / "none" / "p.ini");
   EXPECT_FALSE(no_folder.ok);
   EXPECT_FALSE(no_folder.reason.empty());
 }
@@ -190,7 +192,7 @@ TEST(ProfileSession, KeepsPerKeySemanticsAndWritesOnceOnCommit) {
   ASSERT_TRUE(session.WriteString("s", "b", "3").ok);
   ASSERT_TRUE(session.WriteString("t", "c", "4").ok);
   EXPECT_EQ(session.GetString("s", "A", "x", 260), "2");  // reads see the session's writes
-  EXPECT_EQ(ReadFile(path), "; kept\n[s]\nA=1\n");         // nothing on disk yet
+  EXPECT_EQ(ReadFile(path), "; kept\n[s]\nA=1\n");        // nothing on disk yet
   ASSERT_TRUE(session.Commit().ok);
   EXPECT_EQ(ReadFile(path), "; kept\n[s]\nA=2\nb=3\n[t]\nc=4\n");
 }
