@@ -260,13 +260,11 @@ TEST_P(LinkEngine, ARemovedPortIsReportedOnceAndLaterFramesAreDropped) {
 
   uart_->Enqueue(ReadStatus(1));
   EXPECT_TRUE(ScriptedPeer::WaitUntil([&] { return uart_->IsSendQueueEmpty(); }));
-  uart_->Close();
-  EXPECT_EQ(uart_->port_name(), "");
 }
 
 TEST_P(LinkEngine, ASecondOpenIsRefusedWithoutTouchingTheFirst) {
   EXPECT_EQ(uart_->Open("other", 9600).error, PortError::kAlreadyOpen);
-  EXPECT_EQ(uart_->port_name(), peer_->port_name());
+  EXPECT_TRUE(uart_->IsOpen());
   uart_->Enqueue(WriteGain(1, 1));
   EXPECT_TRUE(peer_->WaitForFrames(1));
 }
