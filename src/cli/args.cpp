@@ -45,6 +45,7 @@ ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& spec) 
         inline_value = argv[++i];
       }
       result.args.values[name] = *inline_value;
+      result.args.repeated[name].push_back(*inline_value);
     } else {
       result.error = "unknown option --" + name;
       return result;

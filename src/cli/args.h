@@ -16,7 +16,8 @@ struct OptionSpec {
 };
 
 struct Args {
-  std::map<std::string, std::string> values;
+  std::map<std::string, std::string> values;               // the last one given
+  std::map<std::string, std::vector<std::string>> repeated;  // every one, in order
   std::set<std::string> flags;
   std::vector<std::string> positionals;
 
