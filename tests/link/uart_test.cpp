@@ -280,6 +280,17 @@ TEST_P(LinkEngine, DestroyingTheEngineEndsAWaitingUploadAtOnce) {
   std::filesystem::remove(path);
 }
 
+TEST_P(LinkEngine, AnUploadWithNoPortOpenEndsWithTheModeCommandFailure) {
+  uart_->Close();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("velmora-closed-" + std::to_string(::getpid()) + ".bin");
+  std::ofstream(path) << "x";
+  ASSERT_TRUE(uart_->StartUpload(path.string(), 1, UploadKind::kFirmware));
+  EXPECT_TRUE(ScriptedPeer::WaitUntil([&] { return !uart_->IsUploading(); }));
+  EXPECT_EQ(uart_->upload_result(), upload_result::kModeCommandFailed);
+  std::filesystem::remove(path);
+}
+
 TEST_P(LinkEngine, AnUploadOfAMissingFileDoesNotStart) {
   EXPECT_FALSE(uart_->StartUpload("/nonexistent/velmora.bin", 1, UploadKind::kFirmware));
   EXPECT_EQ(uart_->upload_result(), upload_result::kFileNotOpened);
