@@ -11,7 +11,7 @@ std::optional<std::string> Args::value(const std::string& option) const {
   return it->second;
 }
 
-ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& known) {
+ParseResult ParseArgs(int argc, char** argv, int first, const KnownOptions& known) {
   ParseResult result;
   bool options_done = false;
   for (int i = first; i < argc; ++i) {
