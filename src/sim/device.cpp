@@ -12,10 +12,10 @@ Device::Device(int number, DeviceSpec spec, EffectsShape effects, std::uint64_t 
       scan_(seed ^ 0x5CA9ull),
       levels_(seed ^ 0x1E7E15ull) {}
 
-void Device::OnFrame(const Bytes& f, Micros now, std::vector<Emission>& out) {
+void Device::OnFrame(const Bytes& f, Micros now, std::vector<Emission>& out, bool clean_answer_heard) {
   if (f.size() < kMinFrameLength || upload_) return;
   switch (f[kOffClass]) {
-    case cls::kScan: OnScanFrame(f, now, out); break;
+    case cls::kScan: OnScanFrame(f, now, out, clean_answer_heard); break;
     case cls::kRequest:
       if (address_ != 0 && f[kOffAddress] == address_) OnRequest(f, now, out);
       break;

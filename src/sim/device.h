@@ -31,7 +31,10 @@ class Device {
   Device(int number, DeviceSpec spec, EffectsShape effects, std::uint64_t seed);
 
   // A valid frame from the host. Every device hears every frame.
-  void OnFrame(const Bytes& frame, Micros now, std::vector<Emission>& out);
+  // `clean_answer_heard`: a device's identity went over the wire intact since
+  // the host's previous scan broadcast.
+  void OnFrame(const Bytes& frame, Micros now, std::vector<Emission>& out,
+               bool clean_answer_heard = false);
 
   // While receiving an upload the device takes raw bytes instead of frames.
   bool receiving_upload() const { return upload_ != nullptr; }
@@ -60,7 +63,7 @@ class Device {
   void Reply(Bytes frame, Micros now, std::vector<Emission>& out);
 
   // Scan and identity (class 0xF2): scan_handlers.cpp.
-  void OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out);
+  void OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out, bool clean_answer_heard);
   // Reads (class 0xF7): read_handlers.cpp; status and effects: status_handlers.cpp.
   void OnRequest(const Frame& f, Micros now, std::vector<Emission>& out);
   std::optional<Bytes> ReadChannelParameter(const Frame& f);

@@ -69,10 +69,17 @@ std::string Line::Addressed(const Bytes& frame) const {
 
 void Line::HandleFrame(const Bytes& frame, Micros now) {
   log_->Frame(now, "host>", Addressed(frame), CommandName(frame[kOffClass], frame[kOffOpcode]), frame);
+  // A new question (ScanQuery, ScanBegin) starts a new round of answers;
+  // ScanCollision notices, repeated or not, belong to the round.
+  const bool new_round = frame[kOffClass] == cls::kScan && frame[kOffAddress] == 0 &&
+                         frame[kOffOpcode] != op::kScanCollision;
+  if (new_round) clean_identity_heard_ = false;
+  const bool clean_heard = clean_identity_heard_;
+  first_answer_ = true;
   for (auto& d : devices_) {
     if (d->faults().unplugged) continue;
     std::vector<Emission> out;
-    d->OnFrame(frame, now, out);
+    d->OnFrame(frame, now, out, clean_heard);
     Schedule(*d, out, now);
     // A device switched into upload mode takes the line from the next byte on.
     if (d->receiving_upload())
@@ -118,11 +125,16 @@ void Line::Flush(Bytes& out) {
   if (!on_wire_) return;
   const OnWire& w = *on_wire_;
   const Micros at = w.end(byte_time_);
+  // The host reads the first answer after its frame; so do the devices.
+  const bool first = first_answer_;
+  first_answer_ = false;
   if (w.devices.size() > 1) {
     std::string who;
     for (int d : w.devices) who += (who.empty() ? "" : ",") + Number(d);
     log_->Frame(at, "<dev", who, "collision", w.bytes);
   } else if (w.bytes.size() >= kMinFrameLength && w.bytes[0] == kFrameHeader) {
+    if (first && w.bytes[kOffClass] == cls::kScan && w.bytes[kOffOpcode] == op::kScanIdentity)
+      clean_identity_heard_ = true;
     log_->Frame(at, "<dev", Number(w.devices.front()), CommandName(w.bytes[kOffClass], w.bytes[kOffOpcode]),
                 w.bytes);
   } else {

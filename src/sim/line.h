@@ -87,6 +87,8 @@ class Line {
   std::vector<Scheduled> scheduled_;  // kept sorted by due time
   std::optional<OnWire> on_wire_;
   UploadSink upload_sink_;
+  bool clean_identity_heard_ = false;  // first answer to a scan broadcast was clean, since the last ScanQuery
+  bool first_answer_ = false;          // nothing sent yet since the host's last frame
 };
 
 }  // namespace velmora::sim

@@ -16,13 +16,13 @@ CommandFrame& NameField(CommandFrame& frame, const std::string& name) {
 }
 }  // namespace
 
-void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out) {
+void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out, bool clean_answer_heard) {
   const std::uint8_t opcode = f[kOffOpcode];
   const bool waiting = address_ == 0;
-  auto identity = [&] {
+  auto identity = [&](Micros backoff) {
     CommandFrame reply(FrameClass::kScan, kBroadcastReply, op::kScanIdentity);
     reply.Raw(spec_.chip_id);
-    Reply(reply.Finish(), now, out);
+    Reply(reply.Finish(), now + backoff, out);
   };
 
   switch (opcode) {
@@ -31,15 +31,15 @@ void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out)
       scan_.Begin();
       break;
     case op::kScanQuery:
-      if (waiting && scan_.AnswerQuery()) identity();
+      if (waiting) identity(scan_.QueryDelay(now));
       break;
     case op::kScanCollision:
-      if (waiting && scan_.AnswerCollision()) identity();
+      if (waiting)
+        if (const auto backoff = scan_.CollisionDelay(clean_answer_heard)) identity(*backoff);
       break;
     case op::kAssignAddress: {
       if (f.size() < 15) break;
       if (!std::equal(spec_.chip_id.begin(), spec_.chip_id.end(), f.begin() + 6)) {
-        if (waiting) scan_.OtherAssigned();
         break;
       }
       // A repeat (our answer got lost) is answered again with the new address.

@@ -1,46 +1,67 @@
 #pragma once
 // How a device still waiting for an address takes part in the scan.
 //
-// The host broadcasts ScanQuery; every waiting device answers with its chip
-// id and, when several do, their answers collide. The host then broadcasts
-// ScanCollision and waits for an identity again (the link engine repeats a
-// broadcast that met silence or garble once, 25 ms later). So a collision
-// notice is the device's cue to answer again after a random back-off:
+// The host broadcasts ScanQuery and reads what arrives 100 ms later; when the
+// read is garbled it repeats the query once, 25 ms after the read, and then
+// broadcasts ScanCollision (at most twice per identity found), waiting for
+// an identity again. A device answers every query and every notice (silence
+// costs the host 1.2 s before it asks again), but it backs off in time:
 //
-// - each waiting device answers a query or a notice with probability p;
-// - p starts at 1 on ScanBegin and halves with every ScanCollision heard,
-//   down to kMinProbability, so a crowd thins out within a couple of notices;
-// - each AssignAddress given to another device doubles p again (up to 1),
-//   since one fewer device is left to contend.
-//
-// The probability is drawn afresh for every frame, so a device that sat out
-// one notice may answer the repeat.
+// - right after ScanBegin a device answers at once, so when several wait
+//   their answers overlap on the wire and collide;
+// - once it has seen a collision cue, a ScanCollision notice or a ScanQuery
+//   repeated within kRepeatWindow (the host's retry of a garbled read), it
+//   answers each later query or notice after a random slot of kSlot, drawn
+//   afresh from kSlots slots every time. The first clean frame to arrive is
+//   the one the host reads; answers only collide when two devices draw the
+//   same slot. The back-off holds until the next ScanBegin.
+// - devices on the bus hear each other: when a clean identity was on the wire
+//   since the last ScanQuery, the host has its answer, and a ScanCollision
+//   that follows only acts on the made-up reply of an earlier garbled read;
+//   it is not answered.
 
-#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
+
+#include "sim/sim_types.h"
 
 namespace velmora::sim {
 
 class ScanResponder {
  public:
-  static constexpr double kMinProbability = 1.0 / 8;
+  static constexpr int kSlots = 32;
+  static constexpr Micros kSlot = 2 * kMillis;  // a 14-byte identity takes 1.2 ms at 115200 baud
+  static constexpr Micros kRepeatWindow = 200 * kMillis;
 
   explicit ScanResponder(std::uint64_t seed) : random_(seed) {}
 
-  void Begin() { probability_ = 1.0; }
-  bool AnswerQuery() { return Draw(); }
-  bool AnswerCollision() {
-    probability_ = std::max(kMinProbability, probability_ / 2);
+  void Begin() {
+    backing_off_ = false;
+    last_query_.reset();
+  }
+  // Extra delay before answering a ScanQuery heard at `now`.
+  Micros QueryDelay(Micros now) {
+    if (last_query_ && now - *last_query_ < kRepeatWindow) backing_off_ = true;
+    last_query_ = now;
     return Draw();
   }
-  void OtherAssigned() { probability_ = std::min(1.0, probability_ * 2); }
-  double probability() const { return probability_; }
+  // nullopt: stay silent.
+  std::optional<Micros> CollisionDelay(bool clean_answer_heard) {
+    backing_off_ = true;
+    if (clean_answer_heard) return std::nullopt;
+    return Draw();
+  }
+  bool backing_off() const { return backing_off_; }
 
  private:
-  bool Draw() { return std::bernoulli_distribution(probability_)(random_); }
+  Micros Draw() {
+    if (!backing_off_) return 0;
+    return std::uniform_int_distribution<int>(0, kSlots - 1)(random_) * kSlot;
+  }
 
-  double probability_ = 1.0;
+  bool backing_off_ = false;
+  std::optional<Micros> last_query_;
   std::mt19937_64 random_;
 };
 
