@@ -47,6 +47,7 @@ Device* Line::Uploading() {
 
 void Line::Receive(ByteView bytes, Micros now) {
   if (Device* receiver = Uploading()) {
+    log_->Frame(now, "host>", Number(receiver->number()), "upload data", bytes);
     std::vector<Emission> out;
     receiver->OnUploadBytes(bytes, now, out);
     Schedule(*receiver, out, now);

@@ -31,11 +31,11 @@ void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out,
       scan_.Begin();
       break;
     case op::kScanQuery:
-      if (waiting) identity(scan_.QueryDelay(now));
+      if (waiting) identity(scan_.QueryDelay(now, spec_.latency));
       break;
     case op::kScanCollision:
       if (waiting)
-        if (const auto backoff = scan_.CollisionDelay(clean_answer_heard)) identity(*backoff);
+        if (const auto backoff = scan_.CollisionDelay(clean_answer_heard, spec_.latency)) identity(*backoff);
       break;
     case op::kAssignAddress: {
       if (f.size() < 15) break;
