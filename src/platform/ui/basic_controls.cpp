@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QPolygonF>
+
 #include "platform/ui/containers.h"
 #include "platform/ui/paint_manager.h"
 #include "platform/ui/render.h"
@@ -21,6 +23,7 @@ void CButtonUI::SetAttribute(const std::string& name, const std::string& value) 
   else if (name == "disabledbkcolor") disabled_bk_color_ = ParseColor(value);
   else if (name == "hottextcolor") hot_text_color_ = ParseColor(value);
   else if (name == "pushedtextcolor") pushed_text_color_ = ParseColor(value);
+  else if (name == "glyph") glyph_ = value;
   else CLabelUI::SetAttribute(name, value);
 }
 
@@ -101,7 +104,70 @@ void CButtonUI::PaintStatusImage(QPainter& painter) {
   if (!image->empty() && !DrawImage(painter, *image) && image != &normal_image_ &&
       !normal_image_.empty())
     DrawImage(painter, normal_image_);
+  if (!glyph_.empty()) PaintGlyph(painter);
   CLabelUI::PaintStatusImage(painter);
+}
+
+void CButtonUI::PaintGlyph(QPainter& painter) {
+  // 1.5 px strokes on a 16 px grid; with text the icon sits left of it.
+  const bool with_text = !GetText().empty();
+  const double size = 16;
+  const double left = with_text ? rect_.left + text_padding_.left - size - 6
+                                : rect_.left + (rect_.width() - size) / 2.0;
+  const double top = rect_.top + (rect_.height() - size) / 2.0;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.translate(left, top);
+  QPen pen(ToQColor(StateTextColor()), 1.5);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  if (glyph_ == "minimize") {
+    painter.drawLine(QPointF(4, 8.5), QPointF(12, 8.5));
+  } else if (glyph_ == "maximize") {
+    painter.drawRect(QRectF(4, 4, 8, 8));
+  } else if (glyph_ == "restore") {
+    painter.drawRect(QRectF(4, 6, 6, 6));
+    painter.drawPolyline(QPolygonF({QPointF(6, 6), QPointF(6, 4), QPointF(12, 4), QPointF(12, 10),
+                                    QPointF(10, 10)}));
+  } else if (glyph_ == "close") {
+    painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+    painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+  } else if (glyph_ == "scan") {
+    painter.drawEllipse(QPointF(7, 7), 4, 4);
+    painter.drawLine(QPointF(10, 10), QPointF(13.5, 13.5));
+  } else if (glyph_ == "gear") {
+    painter.drawEllipse(QPointF(8, 8), 2.2, 2.2);
+    for (int i = 0; i < 8; ++i) {
+      painter.save();
+      painter.translate(8, 8);
+      painter.rotate(i * 45);
+      painter.drawLine(QPointF(0, -4.2), QPointF(0, -6.5));
+      painter.restore();
+    }
+    painter.drawEllipse(QPointF(8, 8), 4.2, 4.2);
+  } else if (glyph_ == "file") {
+    painter.drawPolyline(QPolygonF({QPointF(9, 2.5), QPointF(4, 2.5), QPointF(4, 13.5),
+                                    QPointF(12, 13.5), QPointF(12, 5.5), QPointF(9, 2.5),
+                                    QPointF(9, 5.5), QPointF(12, 5.5)}));
+  } else if (glyph_ == "bug") {
+    painter.drawPolyline(QPolygonF({QPointF(2.5, 4), QPointF(6, 8), QPointF(2.5, 12)}));
+    painter.drawLine(QPointF(8, 12), QPointF(13.5, 12));
+  } else if (glyph_ == "menu") {
+    for (double y : {4.5, 8.0, 11.5}) painter.drawLine(QPointF(3.5, y), QPointF(12.5, y));
+  } else if (glyph_ == "chevron") {
+    painter.drawPolyline(QPolygonF({QPointF(4, 6), QPointF(8, 10), QPointF(12, 6)}));
+  } else if (glyph_ == "sync") {
+    painter.drawArc(QRectF(3, 3, 10, 10), 30 * 16, 260 * 16);
+    painter.drawPolyline(QPolygonF({QPointF(12.5, 2.5), QPointF(12.5, 6), QPointF(9, 6)}));
+  } else if (glyph_ == "trash") {
+    painter.drawLine(QPointF(3, 4.5), QPointF(13, 4.5));
+    painter.drawPolyline(QPolygonF({QPointF(4.5, 4.5), QPointF(5.5, 13.5), QPointF(10.5, 13.5),
+                                    QPointF(11.5, 4.5)}));
+    painter.drawLine(QPointF(6.5, 2.5), QPointF(9.5, 2.5));
+  }
+  painter.restore();
 }
 
 void CButtonUI::PaintText(QPainter& painter) {

@@ -38,7 +38,11 @@ class CButtonUI : public CLabelUI {
   virtual ARGB StateBkColor() const;
   virtual ARGB StateTextColor() const;
 
-  std::string normal_image_, hot_image_, pushed_image_, disabled_image_;
+  // A line icon drawn in place of an image, sharp at every scale: "minimize",
+  // "maximize", "restore", "close", "scan", "gear", "file", "bug", "chevron".
+  void PaintGlyph(QPainter& painter);
+
+  std::string normal_image_, hot_image_, pushed_image_, disabled_image_, glyph_;
   ARGB hot_bk_color_ = 0, pushed_bk_color_ = 0, hot_text_color_ = 0, pushed_text_color_ = 0;
   ARGB disabled_bk_color_ = 0;
   bool hot_ = false, pushed_ = false;

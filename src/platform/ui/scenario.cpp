@@ -253,7 +253,7 @@ bool ScenarioRunner::ClickPoint(const Found& found, int& x, int& y) {
   }
   QWidget* modal = QApplication::activeModalWidget();
   QWidget* host = found.manager->GetPaintWindow();
-  if (modal && modal != host && !modal->isAncestorOf(host) && !(host->windowFlags() & Qt::Popup)) {
+  if (modal && modal != host && !modal->isAncestorOf(host) && !(host->windowType() == Qt::Popup)) {
     Fail(control->GetName() + " is behind a modal window");
     return false;
   }
@@ -329,7 +329,7 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
     for (auto it = managers.rbegin(); it != managers.rend(); ++it) {
       QWidget* host = (*it)->GetPaintWindow();
       if (!host || !host->isVisible() || !CWindowWnd::FromHandle(host)) continue;
-      if (host->windowFlags() & Qt::Popup) continue;
+      if (host->windowType() == Qt::Popup) continue;
       (*it)->LayoutIfNeeded();
       if (!host->grab().save(QString::fromStdString(arg(1)), "PNG"))
         return Fail("cannot write the screenshot " + arg(1));
