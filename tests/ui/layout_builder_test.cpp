@@ -189,12 +189,12 @@ TEST(LayoutBuilder, LayoutsPlaceFixedAndStretchingChildren) {
   RecordingWindow window;
   ASSERT_TRUE(Open(window, 300, 200)) << window.GetLayoutError();
   CPaintManagerUI& pm = window.GetPaintManager();
-  // 280 wide inside the inset: 50 fixed, two gaps of 5, 5 of padding, 210 shared.
+  // 280 wide inside the inset: 50 fixed, two gaps of 5, 5 of padding, 215 shared.
   EXPECT_EQ(pm.FindControl("fixed")->GetPos().left, 10);
   EXPECT_EQ(pm.FindControl("fixed")->GetPos().right, 60);
   EXPECT_EQ(pm.FindControl("a")->GetPos().left, 65);
-  EXPECT_EQ(pm.FindControl("a")->GetWidth(), 105);
-  EXPECT_EQ(pm.FindControl("b")->GetPos().left, 175);
+  EXPECT_EQ(pm.FindControl("a")->GetWidth(), 107);
+  EXPECT_EQ(pm.FindControl("b")->GetPos().left, 182);
   EXPECT_EQ(pm.FindControl("b")->GetPos().right, 290);
   EXPECT_EQ(pm.FindControl("b")->GetPos().bottom, 170);
 }

@@ -87,9 +87,11 @@ SkinResult<std::unique_ptr<SkinSource>> OpenSkinArchive(const std::string& zip_p
     std::string name = stat.name;
     if (name.empty() || name.back() == '/') continue;  // a folder entry
     zip_file_t* file = zip_fopen_index(archive.get(), i, 0);
-    if (!file)
+    if (!file) {
+      const bool password = zip_error_code_zip(zip_get_error(archive.get())) == ZIP_ER_WRONGPASSWD;
       return {nullptr, "cannot read " + name + " from the skin archive " + zip_path + ": " +
-                           zip_strerror(archive.get())};
+                           (password ? std::string("wrong password") : zip_strerror(archive.get()))};
+    }
     std::vector<std::uint8_t> bytes(stat.size);
     const zip_int64_t got = zip_fread(file, bytes.data(), bytes.size());
     zip_fclose(file);

@@ -8,6 +8,8 @@
 
 #include <QFont>
 #include <QPixmap>
+#include <QPointer>
+#include <QWidget>
 
 #include <map>
 #include <memory>
@@ -17,7 +19,6 @@
 #include "platform/ui/control.h"
 #include "platform/ui/ui_types.h"
 
-class QWidget;
 
 namespace velmora {
 class SkinSource;
@@ -130,7 +131,7 @@ class CPaintManagerUI {
  private:
   void SetHot(CControlUI* control, int x, int y);
 
-  QWidget* host_ = nullptr;
+  QPointer<QWidget> host_;  // gone with the on-screen window
   CWindowWnd* window_ = nullptr;
   std::unique_ptr<CControlUI> root_;
   std::map<std::string, CControlUI*> names_;
