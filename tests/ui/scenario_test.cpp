@@ -26,6 +26,7 @@ const char* kLayout = R"(<Window size="320,200">
     <Label name="label_answer" height="24"/>
     <CheckBox name="checkbox_flag" text="Flag" height="24"/>
     <Button name="button_hidden" visible="false" height="24"/>
+    <Button name="button_open" text="Open" height="24"/>
   </VerticalLayout></Window>)";
 
 // The window under test: "Ask" shows an OK/Cancel box and shows the answer;
@@ -38,6 +39,12 @@ class AskingWindow : public RecordingWindow {
     if (msg.sType == "click" && msg.pSender->GetName() == "button_ask") {
       const int result = UiMessageBox(GetHWND(), "Rescan ?", "Question", MB_OKCANCEL | MB_ICONQUESTION);
       answer->SetText(result == IDOK ? "ok" : "cancel");
+    } else if (msg.sType == "click" && msg.pSender->GetName() == "button_open") {
+      FileDialogRequest request;
+      request.title = "Load from PC";
+      request.filters = {{"Parameter file", "*.ini"}};
+      auto path = CPaintManagerUI::Dialogs().FileDialog(GetHWND(), request);
+      answer->SetText(path ? *path : "cancelled");
     } else if (msg.sType == "return" && msg.pSender->GetName() == "edit_name") {
       answer->SetText("name=" + msg.pSender->GetText());
     } else if (msg.sType == "killfocus" && msg.pSender->GetName() == "edit_name") {
@@ -94,6 +101,12 @@ TEST_F(Scenario, ClicksTypesAnswersMessageBoxesChecksTextsAndTakesScreenshots) {
       "check checkbox_flag on\n"
       "expect-state checkbox_flag checked\n"
       "expect-visible button_hidden no\n"
+      "answer file \"/tmp/device 1.ini\"\n"
+      "click button_open\n"
+      "expect-text label_answer \"/tmp/device 1.ini\"\n"
+      "answer file cancel\n"
+      "click button_open\n"
+      "expect-text label_answer cancelled\n"
       "screenshot \"" + shot + "\"\n"
       "quit 3\n"
       "click never_reached\n");
@@ -103,6 +116,9 @@ TEST_F(Scenario, ClicksTypesAnswersMessageBoxesChecksTextsAndTakesScreenshots) {
   EXPECT_EQ(dialogs.messages()[0].caption, "Question");
   EXPECT_EQ(dialogs.messages()[1].answer, IDOK);  // nothing programmed: OK
   EXPECT_EQ(window.Of("selectchanged").size(), 1u);  // the second "check on" did nothing
+  ASSERT_EQ(dialogs.files().size(), 2u);
+  EXPECT_EQ(dialogs.files()[0].request.title, "Load from PC");
+  EXPECT_FALSE(dialogs.files()[1].answer.has_value());
   QImage image(QString::fromStdString(shot));
   EXPECT_EQ(image.width(), 320);
   EXPECT_EQ(image.height(), 200);
