@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -80,6 +81,14 @@ const Verb* FindVerb(const std::string& name) {
   for (const Verb& verb : kVerbs)
     if (name == verb.name) return &verb;
   return nullptr;
+}
+
+// Whether a control found earlier still exists: its window is alive and its name
+// still leads to it. Queued actions check this, since a window may close meanwhile.
+bool StillThere(CPaintManagerUI* manager, CControlUI* control, const std::string& name) {
+  const auto& managers = CPaintManagerUI::AllManagers();
+  return std::find(managers.begin(), managers.end(), manager) != managers.end() &&
+         manager->FindControl(name) == control;
 }
 
 bool IsWithin(const CControlUI* inner, const CControlUI* outer) {
@@ -368,8 +377,8 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
       return Fail("type ends with return or leave");
     QPointer<QLineEdit> native = edit->NativeEdit();
     CPaintManagerUI* manager = found.manager;
-    QMetaObject::invokeMethod(this, [edit, manager, native, text = arg(2), then] {
-      if (!native) return;
+    QMetaObject::invokeMethod(this, [edit, manager, native, name, text = arg(2), then] {
+      if (!native || !StillThere(manager, edit, name)) return;
       manager->SetFocus(edit);
       native->selectAll();
       native->insert(QString::fromStdString(text));
@@ -378,8 +387,9 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
                                                           Qt::NoModifier, "\r"));
       } else if (then == "leave") {
         QMetaObject::invokeMethod(
-            manager->GetPaintWindow(), [manager, edit] {
-              if (manager->GetFocus() == edit) manager->SetFocus(nullptr);
+            manager->GetPaintWindow(), [manager, edit, name] {
+              if (StillThere(manager, edit, name) && manager->GetFocus() == edit)
+                manager->SetFocus(nullptr);
             },
             Qt::QueuedConnection);
       }
@@ -404,8 +414,9 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
     if (auto* combo = dynamic_cast<CComboUI*>(control)) {
       for (int i = 0; i < combo->GetListCount(); ++i)
         if (matches(i, combo->GetItemAt(i))) {
-          QMetaObject::invokeMethod(this, [combo, i] { combo->SelectItem(i, true); },
-                                    Qt::QueuedConnection);
+          QMetaObject::invokeMethod(this, [combo, i, manager = found.manager, name] {
+            if (StillThere(manager, combo, name)) combo->SelectItem(i, true);
+          }, Qt::QueuedConnection);
           return true;
         }
       return Fail(name + " has no item " + item);
@@ -415,7 +426,9 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
         CControlUI* element = list->GetListItem(i)->AsControl();
         if (!matches(i, element)) continue;
         if (!element->IsVisible()) return Fail(item + " is not visible");
-        QMetaObject::invokeMethod(this, [element] { element->Activate(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [element, list, manager = found.manager, name] {
+          if (StillThere(manager, list, name) && list->GetItemIndex(element) >= 0) element->Activate();
+        }, Qt::QueuedConnection);
         return true;
       }
       return Fail(name + " has no item " + item);
@@ -428,7 +441,8 @@ bool ScenarioRunner::Execute(const ScenarioStep& step) {
     int x, y;
     if (!ClickPoint(found, x, y)) return false;
     const int value = std::atoi(arg(2).c_str());
-    QMetaObject::invokeMethod(this, [slider, value] {
+    QMetaObject::invokeMethod(this, [slider, value, manager = found.manager, name] {
+      if (!StillThere(manager, slider, name)) return;
       // As a drag would: moves, then the release.
       slider->SetValue(value);
       slider->GetManager()->SendNotify(slider, "movevaluechanged");

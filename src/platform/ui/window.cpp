@@ -83,8 +83,10 @@ class WindowHost : public QWidget {
   }
 
   void paintEvent(QPaintEvent* event) override {
+    // "windowinit" comes from the queue (posted at creation, so before the first
+    // paint); sending it from here would run its handlers, and any modal dialog
+    // they open, inside a paint.
     WindowImplBase* w = impl();
-    if (w && !w->IsInitialized()) w->SendWindowInit();
     QPainter painter(this);
     painter.fillRect(event->rect(), QColor(0x17, 0x18, 0x1B));
     if (w) {
@@ -393,7 +395,6 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& handled) {
   }
   if (auto it = attrs.find("caption"); it != attrs.end())
     paint_manager_.SetCaptionRect(ParseRect(it->second));
-  // If nothing paints (a hidden window), "windowinit" still comes from the queue.
   QMetaObject::invokeMethod(host_, [this] { SendWindowInit(); }, Qt::QueuedConnection);
   return 0;
 }

@@ -141,8 +141,8 @@ class WindowImplBase : public CWindowWnd, public INotifyUI, public IDialogBuilde
   virtual LRESULT OnSize(UINT msg, WPARAM wparam, LPARAM lparam, bool& handled);
   virtual LRESULT HandleCustomMessage(UINT msg, WPARAM wparam, LPARAM lparam, bool& handled);
 
-  // Sends "windowinit" once the layout is built and laid out; the host calls it
-  // before the first paint, and a posted message calls it if nothing paints.
+  // Sends "windowinit" once the layout is built and laid out; posted when the
+  // window is created, so it runs before the first paint.
   void SendWindowInit();
 
  protected:
