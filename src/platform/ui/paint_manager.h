@@ -127,6 +127,9 @@ class CPaintManagerUI {
   // Controls with caption rectangle, used to move a frameless window by its title bar.
   void SetCaptionRect(const UiRect& rect) { caption_ = rect; }
   bool InCaption(int x, int y) const;
+  // The border width that resizes a frameless window (left, top, right, bottom).
+  void SetSizeBox(UiMargins box) { size_box_ = box; }
+  const UiMargins& GetSizeBox() const { return size_box_; }
 
  private:
   void SetHot(CControlUI* control, int x, int y);
@@ -144,6 +147,7 @@ class CPaintManagerUI {
   CControlUI* hot_ = nullptr;
   CControlUI* captured_ = nullptr;
   UiRect caption_;
+  UiMargins size_box_;
   bool force_shared_ = false;
   bool need_layout_ = true;
   bool laying_out_ = false;

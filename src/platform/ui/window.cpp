@@ -106,13 +106,42 @@ class WindowHost : public QWidget {
     if (window_) window_->HandleMessage(WM_SIZE, 0, (height() << 16) | (width() & 0xFFFF));
   }
 
+  // The window edges under (x, y) that resize a frameless window.
+  Qt::Edges SizeEdges(const CPaintManagerUI& pm, int x, int y) const {
+    const UiMargins& box = pm.GetSizeBox();
+    Qt::Edges edges;
+    if (isMaximized() || !(windowFlags() & Qt::FramelessWindowHint)) return edges;
+    if (x < box.left) edges |= Qt::LeftEdge;
+    if (x >= width() - box.right) edges |= Qt::RightEdge;
+    if (y < box.top) edges |= Qt::TopEdge;
+    if (y >= height() - box.bottom) edges |= Qt::BottomEdge;
+    return edges;
+  }
+
   void mouseMoveEvent(QMouseEvent* e) override {
-    if (WindowImplBase* w = impl()) w->GetPaintManager().MouseMove(e->position().x(), e->position().y());
+    WindowImplBase* w = impl();
+    if (!w) return;
+    const int x = e->position().x(), y = e->position().y();
+    if (!(e->buttons() & Qt::LeftButton)) {
+      const Qt::Edges edges = SizeEdges(w->GetPaintManager(), x, y);
+      const bool diagonal_down = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+      const bool diagonal_up = edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge);
+      if (diagonal_down) setCursor(Qt::SizeFDiagCursor);
+      else if (diagonal_up) setCursor(Qt::SizeBDiagCursor);
+      else if (edges & (Qt::LeftEdge | Qt::RightEdge)) setCursor(Qt::SizeHorCursor);
+      else if (edges) setCursor(Qt::SizeVerCursor);
+      else unsetCursor();
+    }
+    w->GetPaintManager().MouseMove(x, y);
   }
   void mousePressEvent(QMouseEvent* e) override {
     WindowImplBase* w = impl();
     if (!w || e->button() != Qt::LeftButton) return;
     const int x = e->position().x(), y = e->position().y();
+    if (const Qt::Edges edges = SizeEdges(w->GetPaintManager(), x, y); edges && windowHandle()) {
+      windowHandle()->startSystemResize(edges);
+      return;
+    }
     if (w->GetPaintManager().InCaption(x, y) && windowHandle()) {
       windowHandle()->startSystemMove();
       return;
@@ -122,7 +151,16 @@ class WindowHost : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* e) override {
     WindowImplBase* w = impl();
     if (!w || e->button() != Qt::LeftButton) return;
-    w->GetPaintManager().MouseDown(e->position().x(), e->position().y(), true);
+    const int x = e->position().x(), y = e->position().y();
+    const UiMargins& box = w->GetPaintManager().GetSizeBox();
+    const bool resizable = box.left || box.top || box.right || box.bottom;
+    if (resizable && w->GetPaintManager().InCaption(x, y)) {
+      // A double click on the title bar maximises or restores, as everywhere.
+      if (isMaximized()) showNormal();
+      else showMaximized();
+      return;
+    }
+    w->GetPaintManager().MouseDown(x, y, true);
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
     if (WindowImplBase* w = impl(); w && e->button() == Qt::LeftButton)
@@ -395,6 +433,8 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& handled) {
   }
   if (auto it = attrs.find("caption"); it != attrs.end())
     paint_manager_.SetCaptionRect(ParseRect(it->second));
+  if (auto it = attrs.find("sizebox"); it != attrs.end())
+    paint_manager_.SetSizeBox(ParseMargins(it->second));
   QMetaObject::invokeMethod(host_, [this] { SendWindowInit(); }, Qt::QueuedConnection);
   return 0;
 }
