@@ -10,7 +10,6 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/skin_password.h"
-#include "platform/archive/skin_archive.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/paint_manager.h"
 #include "platform/ui/scenario.h"
@@ -48,15 +47,20 @@ int main(int argc, char** argv) {
   ui::CPaintManagerUI::SetInstance(argv[0]);
   ui::CPaintManagerUI::SetCurrentPath(ui::CPaintManagerUI::GetInstancePath());
 
-  // 2. The skin: the encrypted archive beside the program, or a folder.
-  auto skin = line.skin_folder.empty()
-                  ? OpenSkinArchive(ui::CPaintManagerUI::GetInstancePath() + "skin.zip", kSkinPassword)
-                  : OpenSkinFolder(line.skin_folder);
-  if (!skin) {
-    std::fprintf(stderr, "velmora: %s\n", skin.error.c_str());
+  // 2. The skin: the encrypted archive beside the program, or a folder for skin work.
+  std::string skin_error;
+  bool skin_ok;
+  if (line.skin_folder.empty()) {
+    ui::CPaintManagerUI::SetResourceType(ui::CPaintManagerUI::kResourceZip);
+    skin_ok = ui::CPaintManagerUI::SetResourceZip("skin.zip", true, kSkinPassword, skin_error);
+  } else {
+    ui::CPaintManagerUI::SetResourceType(ui::CPaintManagerUI::kResourceFolder);
+    skin_ok = ui::CPaintManagerUI::SetResourcePath(line.skin_folder, skin_error);
+  }
+  if (!skin_ok) {
+    std::fprintf(stderr, "velmora: %s\n", skin_error.c_str());
     return 1;
   }
-  ui::CPaintManagerUI::SetResourceSource(std::move(skin.value));
 
   // Scripts and screenshots answer dialogs themselves; nothing waits for a person.
   ui::ScriptedDialogService scripted_dialogs;

@@ -23,6 +23,7 @@ struct Shared {
   std::string instance_path;
   std::string current_path;
   std::unique_ptr<SkinSource> source;
+  int resource_type = CPaintManagerUI::kResourceZip;
   DialogService* dialogs = nullptr;
   std::vector<CPaintManagerUI*> managers;
   std::map<int, TFontInfo> fonts;
@@ -61,6 +62,33 @@ void CPaintManagerUI::SetInstance(const char* argv0) {
 
 std::string CPaintManagerUI::GetCurrentPath() { return shared().current_path; }
 void CPaintManagerUI::SetCurrentPath(const std::string& path) { shared().current_path = path; }
+
+void CPaintManagerUI::SetResourceType(int type) { shared().resource_type = type; }
+int CPaintManagerUI::GetResourceType() { return shared().resource_type; }
+
+bool CPaintManagerUI::SetResourceZip(const std::string& zip, bool, const std::string& password,
+                                     std::string& error) {
+  const std::string path = !zip.empty() && zip[0] == '/' ? zip : shared().current_path + zip;
+  auto opened = OpenSkinArchive(path, password);
+  if (!opened) {
+    error = opened.error;
+    return false;
+  }
+  shared().resource_type = kResourceZip;
+  shared().source = std::move(opened.value);
+  return true;
+}
+
+bool CPaintManagerUI::SetResourcePath(const std::string& folder, std::string& error) {
+  auto opened = OpenSkinFolder(folder);
+  if (!opened) {
+    error = opened.error;
+    return false;
+  }
+  shared().resource_type = kResourceFolder;
+  shared().source = std::move(opened.value);
+  return true;
+}
 
 void CPaintManagerUI::SetResourceSource(std::unique_ptr<SkinSource> source) {
   shared().source = std::move(source);

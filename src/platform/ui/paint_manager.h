@@ -54,7 +54,17 @@ class CPaintManagerUI {
   static void SetInstance(const char* argv0);
   static std::string GetCurrentPath();
   static void SetCurrentPath(const std::string& path);
-  // Where layouts and images come from. The platform takes ownership.
+  // Where layouts and images come from: 1 a folder, 2 a zip archive.
+  enum ResourceType { kResourceFolder = 1, kResourceZip = 2 };
+  static void SetResourceType(int type);
+  static int GetResourceType();
+  // Opens the skin archive (relative to the current path) with its password, or a
+  // skin folder; false with the reason in `error` when it cannot be read. The
+  // archive is read into memory once (`cached` is always so).
+  static bool SetResourceZip(const std::string& zip, bool cached, const std::string& password,
+                             std::string& error);
+  static bool SetResourcePath(const std::string& folder, std::string& error);
+  // Any other source (tests). The platform takes ownership.
   static void SetResourceSource(std::unique_ptr<SkinSource> source);
   static const SkinSource* GetResourceSource();
   // Reads one skin file; false (with a reason) when it cannot.
