@@ -314,8 +314,12 @@ class Builder {
         return false;
       }
     }
-    if (parent) static_cast<CContainerUI*>(parent)->Add(control);
-    else top.push_back(control);
+    if (!parent) {
+      top.push_back(control);
+    } else if (!static_cast<CContainerUI*>(parent)->Add(control)) {
+      qWarning("%s<%s> does not fit into its container; left out", where.c_str(), node.tag.c_str());
+      delete control;
+    }
     return true;
   }
 

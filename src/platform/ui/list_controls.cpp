@@ -204,10 +204,7 @@ void CListUI::SetAttribute(const std::string& name, const std::string& value) {
 // --- CComboUI --------------------------------------------------------------------
 
 bool CComboUI::Add(CControlUI* control) {
-  if (!dynamic_cast<IListItemUI*>(control)) {
-    delete control;
-    return false;
-  }
+  if (!dynamic_cast<IListItemUI*>(control)) return false;  // only list elements
   if (!CContainerUI::Add(control)) return false;
   auto* element = dynamic_cast<IListItemUI*>(control);
   element->SetIndex(GetCount() - 1);

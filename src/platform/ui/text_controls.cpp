@@ -93,9 +93,12 @@ CEditUI::CEditUI() {
 }
 
 CEditUI::~CEditUI() {
+  // The native edit may be in the middle of delivering the event that removed this
+  // control (a "return" whose handler rebuilds a list): unhook it, delete it later.
   if (edit_) {
     edit_->removeEventFilter(filter_);
-    delete edit_.data();
+    edit_->hide();
+    edit_->deleteLater();
   }
 }
 
@@ -135,7 +138,10 @@ void CEditUI::SetManager(CPaintManagerUI* manager, CContainerUI* parent) {
   CLabelUI::SetManager(manager, parent);
   if (!manager || !manager->GetPaintWindow()) return;
   if (edit_ && edit_->parentWidget() == manager->GetPaintWindow()) return;
-  delete edit_.data();
+  if (edit_) {
+    edit_->removeEventFilter(filter_);
+    edit_->deleteLater();
+  }
   edit_ = new QLineEdit(manager->GetPaintWindow());
   edit_->setObjectName(QString::fromStdString(name_));
   edit_->setFrame(false);
@@ -246,7 +252,12 @@ void CEditUI::NativeWheel(bool up) { Notify("scroll", up ? 0 : 1); }
 
 CRichEditUI::CRichEditUI() = default;
 
-CRichEditUI::~CRichEditUI() { delete edit_.data(); }
+CRichEditUI::~CRichEditUI() {
+  if (edit_) {
+    edit_->hide();
+    edit_->deleteLater();
+  }
+}
 
 std::string CRichEditUI::GetText() const {
   return edit_ ? edit_->toPlainText().toStdString() : text_;
@@ -287,7 +298,7 @@ void CRichEditUI::SetManager(CPaintManagerUI* manager, CContainerUI* parent) {
   CControlUI::SetManager(manager, parent);
   if (!manager || !manager->GetPaintWindow()) return;
   if (edit_ && edit_->parentWidget() == manager->GetPaintWindow()) return;
-  delete edit_.data();
+  if (edit_) edit_->deleteLater();
   edit_ = new QPlainTextEdit(manager->GetPaintWindow());
   edit_->setObjectName(QString::fromStdString(name_));
   edit_->setPlainText(QString::fromStdString(text_));
