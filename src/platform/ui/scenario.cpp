@@ -178,19 +178,19 @@ bool ScenarioRunner::LoadText(const std::string& text, const std::string& name, 
 void ScenarioRunner::Start() {
   next_ = 0;
   finished_flag_ = false;
+  QTimer::singleShot(0, this, [this] { WaitForWindows(); });
+}
+
+void ScenarioRunner::WaitForWindows() {
   // Begin once every window has built and announced its layout.
-  auto wait_for_windows = std::make_shared<std::function<void()>>();
-  *wait_for_windows = [this, wait_for_windows] {
-    for (CPaintManagerUI* manager : CPaintManagerUI::AllManagers()) {
-      auto* window = dynamic_cast<WindowImplBase*>(manager->GetWindow());
-      if (window && window->GetHWND() && !window->IsInitialized()) {
-        QTimer::singleShot(10, this, *wait_for_windows);
-        return;
-      }
+  for (CPaintManagerUI* manager : CPaintManagerUI::AllManagers()) {
+    auto* window = dynamic_cast<WindowImplBase*>(manager->GetWindow());
+    if (window && window->GetHWND() && !window->IsInitialized()) {
+      QTimer::singleShot(10, this, [this] { WaitForWindows(); });
+      return;
     }
-    Continue();
-  };
-  QTimer::singleShot(0, this, *wait_for_windows);
+  }
+  Continue();
 }
 
 void ScenarioRunner::Continue(int delay_ms) {

@@ -56,6 +56,7 @@ class ScenarioRunner : public QObject {
     CControlUI* control = nullptr;
   };
 
+  void WaitForWindows();
   void Continue(int delay_ms = 0);
   void RunStep();
   // Runs the current step; returns false when it must be retried later (waiting).
