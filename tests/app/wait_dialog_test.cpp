@@ -23,13 +23,28 @@ void UseRealSkin() {
   CPaintManagerUI::SetResourceSource(std::move(skin.value));
 }
 
-// Runs a wait dialog as the callers do; returns the result and the time it was open.
+// Counts the dialog's ticks, so that the tests check behaviour in ticks rather
+// than in wall-clock time.
+class CountingWaitDialog : public WaitDialog {
+ public:
+  using WaitDialog::WaitDialog;
+  LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) override {
+    if (msg == WM_TIMER && wparam == kTickTimer) ++ticks;
+    return WaitDialog::HandleMessage(msg, wparam, lparam);
+  }
+  int ticks = 0;
+};
+
+// Runs a wait dialog as the callers do; returns the result, the ticks it took and
+// the time it was open.
 struct ModalRun {
   int result = 0;
+  int ticks = 0;
   qint64 ms = 0;
 };
-ModalRun RunWaitDialog(HWND parent, int minimum_ms, const std::uint8_t* done, WaitDialog** seen = nullptr) {
-  WaitDialog dialog(minimum_ms, "Synchronize from device...", done);
+ModalRun RunWaitDialog(HWND parent, int minimum_ms, const std::uint8_t* done,
+                       CountingWaitDialog** seen = nullptr) {
+  CountingWaitDialog dialog(minimum_ms, "Synchronize from device...", done);
   if (seen) *seen = &dialog;
   EXPECT_NE(dialog.Create(parent, "Synchronize", UI_WNDSTYLE_DIALOG & ~WS_VISIBLE, WS_EX_WINDOWEDGE),
             nullptr)
@@ -40,6 +55,7 @@ ModalRun RunWaitDialog(HWND parent, int minimum_ms, const std::uint8_t* done, Wa
   ModalRun run;
   run.result = dialog.ShowModal();
   run.ms = clock.elapsed();
+  run.ticks = dialog.ticks;
   return run;
 }
 
@@ -50,8 +66,9 @@ TEST(WaitDialog, AnOperationAlreadyDoneClosesAfterAboutThreeTicks) {
   const std::uint8_t done = 1;
   const ModalRun run = RunWaitDialog(parent.GetHWND(), 100, &done);
   EXPECT_EQ(run.result, 2);
-  EXPECT_GE(run.ms, 280);
-  EXPECT_LT(run.ms, 700);
+  // Elapsed must first pass 100 (ticks 1 and 2 count 100 and 200); tick 3 closes.
+  EXPECT_EQ(run.ticks, 3);
+  EXPECT_GE(run.ms, 290);
 }
 
 TEST(WaitDialog, WithoutAFlagItClosesAfterTheMinimumTime) {
@@ -60,8 +77,8 @@ TEST(WaitDialog, WithoutAFlagItClosesAfterTheMinimumTime) {
   ASSERT_TRUE(Open(parent));
   const ModalRun run = RunWaitDialog(parent.GetHWND(), 2000, nullptr);
   EXPECT_EQ(run.result, 2);
-  EXPECT_GE(run.ms, 2050);
-  EXPECT_LT(run.ms, 2700);
+  EXPECT_EQ(run.ticks, 22);  // elapsed 2100 > 2000 at the 22nd tick
+  EXPECT_GE(run.ms, 2190);
 }
 
 TEST(WaitDialog, StaysOpenWhileTheFlagIsClearAndShowsTheTextAndAMovingBar) {
@@ -69,7 +86,7 @@ TEST(WaitDialog, StaysOpenWhileTheFlagIsClearAndShowsTheTextAndAMovingBar) {
   RecordingWindow parent("view/WaitDialog.xml");
   ASSERT_TRUE(Open(parent));
   std::uint8_t done = 0;
-  WaitDialog* dialog = nullptr;
+  CountingWaitDialog* dialog = nullptr;
   std::vector<int> bar_values;
   std::string title;
   // The parent's timer is the operation: it finishes after 800 ms.
@@ -86,7 +103,6 @@ TEST(WaitDialog, StaysOpenWhileTheFlagIsClearAndShowsTheTextAndAMovingBar) {
   dialog = nullptr;
   EXPECT_EQ(run.result, 2);
   EXPECT_GE(run.ms, 800);
-  EXPECT_LT(run.ms, 1300);
   EXPECT_EQ(title, "Synchronize from device...");
   ASSERT_FALSE(bar_values.empty());
   EXPECT_GT(bar_values.back(), bar_values.front());
@@ -99,13 +115,14 @@ TEST(WaitDialog, EscapeEndsAScanThroughTheMainWindow) {
   // A scan in progress: its step timer runs and the flag is clear.
   main.scan_finished() = 0;
   main.SetTimer(MainWindow::kScanStepTimer, 200);
-  WaitDialog* dialog = nullptr;
-  main.SetTimer(7, 400);  // presses Escape in the dialog once it is up
+  CountingWaitDialog* dialog = nullptr;
   bool pressed = false;
-  QTimer escape;
+  int ticks_at_key = 0;
+  QTimer escape;  // presses Escape in the dialog once it is up
   QObject::connect(&escape, &QTimer::timeout, [&] {
     if (!dialog || !dialog->IsInitialized() || pressed) return;
     pressed = true;
+    ticks_at_key = dialog->ticks;
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
     QApplication::sendEvent(dialog->GetHWND(), &key);
   });
@@ -114,7 +131,8 @@ TEST(WaitDialog, EscapeEndsAScanThroughTheMainWindow) {
   dialog = nullptr;
   EXPECT_TRUE(pressed);
   EXPECT_EQ(run.result, 2);
-  EXPECT_LT(run.ms, 1000);  // within a tick of the key, long before any scan would end
+  // It closes at the first tick after the key once the minimum time has passed.
+  EXPECT_LE(run.ticks, std::max(ticks_at_key, 2) + 1);
   EXPECT_EQ(main.scan_finished(), 1);
   EXPECT_FALSE(main.IsTimerArmed(MainWindow::kScanStepTimer));
 }
@@ -126,7 +144,7 @@ TEST(WaitDialog, EscapeDuringAnotherWaitChangesNothing) {
   main.SetTimer(MainWindow::kScanStepTimer, 200);  // armed, but no scan is running
   const std::uint8_t done = 0;
   std::uint8_t release = 0;
-  WaitDialog* dialog = nullptr;
+  CountingWaitDialog* dialog = nullptr;
   QTimer driver;
   int step = 0;
   QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -158,7 +176,7 @@ TEST(WaitDialog, ALayoutWithoutAProgressBarStillWorks) {
   const std::uint8_t done = 1;
   const ModalRun run = RunWaitDialog(parent.GetHWND(), 100, &done);
   EXPECT_EQ(run.result, 2);
-  EXPECT_LT(run.ms, 700);
+  EXPECT_EQ(run.ticks, 3);
 }
 
 }  // namespace
