@@ -56,7 +56,8 @@ TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
        {"main_window", "label_window_name", "button_minimize", "button_maximize", "button_normal",
         "button_close", "button_file", "button_option", "button_debug", "button_scan", "button_set",
         "device", "checkbox_hide_device_list", "treeview_device_list", "treenode_device",
-        "window_home", "window_detail", "slider_gain_input_7", "edit_gain_output_7"})
+        "window_home", "window_detail", "slider_gain_input_7", "edit_gain_output_7", "button_home",
+        "button_matrix_mix", "button_energy"})
     EXPECT_NE(pm.FindControl(name), nullptr) << name;
   EXPECT_EQ(pm.FindControl("label_window_name")->GetText(), "Velmora");
   EXPECT_TRUE(pm.FindControl("button_maximize")->IsVisible());

@@ -24,6 +24,7 @@ void CButtonUI::SetAttribute(const std::string& name, const std::string& value) 
   else if (name == "hottextcolor") hot_text_color_ = ParseColor(value);
   else if (name == "pushedtextcolor") pushed_text_color_ = ParseColor(value);
   else if (name == "glyph") glyph_ = value;
+  else if (name == "iconrect") icon_rect_ = ParseRect(value);
   else CLabelUI::SetAttribute(name, value);
 }
 
@@ -96,14 +97,21 @@ void CButtonUI::PaintBkColor(QPainter& painter) {
   bk_color_ = saved;
 }
 
+std::string CButtonUI::PlaceImage(const std::string& image) const {
+  if (icon_rect_.empty() || image.find('=') != std::string::npos) return image;
+  return "file='" + image + "' dest='" + std::to_string(icon_rect_.left) + "," +
+         std::to_string(icon_rect_.top) + "," + std::to_string(icon_rect_.right) + "," +
+         std::to_string(icon_rect_.bottom) + "'";
+}
+
 void CButtonUI::PaintStatusImage(QPainter& painter) {
   const std::string* image = &normal_image_;
   if (!IsEnabled() && !disabled_image_.empty()) image = &disabled_image_;
   else if (pushed_ && !pushed_image_.empty()) image = &pushed_image_;
   else if ((hot_ || pushed_) && !hot_image_.empty()) image = &hot_image_;
-  if (!image->empty() && !DrawImage(painter, *image) && image != &normal_image_ &&
+  if (!image->empty() && !DrawImage(painter, PlaceImage(*image)) && image != &normal_image_ &&
       !normal_image_.empty())
-    DrawImage(painter, normal_image_);
+    DrawImage(painter, PlaceImage(normal_image_));
   if (!glyph_.empty()) PaintGlyph(painter);
   CLabelUI::PaintStatusImage(painter);
 }
@@ -226,8 +234,8 @@ ARGB COptionUI::StateTextColor() const {
 
 void COptionUI::PaintStatusImage(QPainter& painter) {
   if (selected_) {
-    if (hot_ && !selected_hot_image_.empty() && DrawImage(painter, selected_hot_image_)) return;
-    if (!selected_image_.empty() && DrawImage(painter, selected_image_)) return;
+    if (hot_ && !selected_hot_image_.empty() && DrawImage(painter, PlaceImage(selected_hot_image_))) return;
+    if (!selected_image_.empty() && DrawImage(painter, PlaceImage(selected_image_))) return;
   }
   CButtonUI::PaintStatusImage(painter);
 }

@@ -42,6 +42,11 @@ class CButtonUI : public CLabelUI {
   // "maximize", "restore", "close", "scan", "gear", "file", "bug", "chevron".
   void PaintGlyph(QPainter& painter);
 
+  // Where a state image given as a plain path is drawn ("iconrect", relative to the
+  // button); without it the image fills the button.
+  std::string PlaceImage(const std::string& image) const;
+  UiRect icon_rect_;
+
   std::string normal_image_, hot_image_, pushed_image_, disabled_image_, glyph_;
   ARGB hot_bk_color_ = 0, pushed_bk_color_ = 0, hot_text_color_ = 0, pushed_text_color_ = 0;
   ARGB disabled_bk_color_ = 0;
