@@ -223,7 +223,7 @@ void CPaintManagerUI::AddFont(int id, const std::string& family, int size, bool 
   info.font.setHintingPreference(QFont::PreferNoHinting);
   info.size = size;
   info.bold = bold;
-  if (is_shared) {
+  if (is_shared || force_shared_) {
     shared().fonts[id] = info;
     if (is_default) shared().default_font = id;
   } else {
@@ -248,7 +248,7 @@ const TFontInfo& CPaintManagerUI::GetFontInfo(int index) const {
 
 void CPaintManagerUI::AddDefaultAttributeList(const std::string& control_class,
                                               const std::string& list, bool is_shared) {
-  (is_shared ? shared().defaults : defaults_)[control_class] = list;
+  (is_shared || force_shared_ ? shared().defaults : defaults_)[control_class] = list;
 }
 
 const std::string* CPaintManagerUI::GetDefaultAttributeList(const std::string& control_class) const {

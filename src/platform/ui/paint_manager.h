@@ -86,8 +86,9 @@ class CPaintManagerUI {
   CWindowWnd* GetWindow() const { return window_; }
   void AttachDialog(CControlUI* root);
   CControlUI* GetRoot() const { return root_.get(); }
-  // Resources are looked up in this window first, then in the shared set; when
-  // forced, only in the shared set (a dialog that looks like its main window).
+  // Resources are looked up in this window first, then in the shared set. When
+  // forced, the window's layout adds its fonts and defaults to the shared set and
+  // looks only there (a dialog that looks like its main window).
   void SetForceUseSharedRes(bool force) { force_shared_ = force; }
   bool IsForceUseSharedRes() const { return force_shared_; }
 
