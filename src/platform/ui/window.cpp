@@ -266,7 +266,7 @@ void CWindowWnd::ShowWindow(bool show, bool take_focus) {
   }
   host_->show();
   if (take_focus) {
-    host_->raise();
+    if (QGuiApplication::platformName() != "offscreen") host_->raise();
     host_->activateWindow();
     host_->setFocus(Qt::OtherFocusReason);
   }
@@ -277,7 +277,7 @@ int CWindowWnd::ShowModal() {
   if (!closing_) {
     host_->setWindowModality(Qt::ApplicationModal);
     host_->show();
-    host_->raise();
+    if (QGuiApplication::platformName() != "offscreen") host_->raise();
     host_->activateWindow();
     QEventLoop loop;
     modal_loop_ = &loop;
