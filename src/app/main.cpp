@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  // 3. The application object; the link engine's threads start inside. The link
-  //    engine is wired in here once it exists.
+  // 3. The application object; the link engine's threads start inside, on the
+  //    system's serial port layer.
   auto window = std::make_unique<MainWindow>(MainWindow::Options{line.ports}, nullptr);
 
   const bool report_times = std::getenv("VELMORA_STARTUP_TIMES") != nullptr;

@@ -1,17 +1,18 @@
 #include "app/main_window.h"
 
+#include "platform/serial/serial_port.h"
 #include "platform/ui/basic_controls.h"
 
 namespace velmora {
 
 using namespace ui;
 
-MainWindow::MainWindow(Options options, LinkEngineFactory make_link_engine)
+MainWindow::MainWindow(Options options, PortFactory make_port)
     : options_(std::move(options)) {
   // 1. The base class and the plain members are up (their defaults are above).
   // 2-3. The link engine: its fields, its two locks (queue/port first, then monitor
   //      text) and its three threads (send loop, monitor reader, upload) start here.
-  if (make_link_engine) link_engine_ = make_link_engine();
+  link_engine_ = std::make_unique<CUart>(make_port ? make_port() : std::make_unique<CSerialPort>());
   // 4. The set of present ports starts empty; the probe at "windowinit" fills it.
   port_names_.clear();
   // 5. The lookup tables.

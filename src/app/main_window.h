@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "link/link_queue.h"
+#include "link/uart.h"
 #include "platform/ui/window.h"
 
 namespace velmora {
@@ -24,11 +24,12 @@ class MainWindow : public ui::WindowImplBase {
     // --port: probe only these ports (an emulator's line) instead of the system's.
     std::vector<std::string> ports;
   };
-  // Makes the link engine. Its three threads (send loop, monitor reader, upload)
-  // start inside, so they run from construction to destruction of MainWindow.
-  using LinkEngineFactory = std::function<std::unique_ptr<LinkQueue>()>;
+  // Makes the serial port the link engine owns: the termios port in the program,
+  // a fake in tests. The engine's three threads (send loop, monitor reader, upload)
+  // start in the constructor and run until the destructor.
+  using PortFactory = std::function<std::unique_ptr<Port>()>;
 
-  MainWindow(Options options, LinkEngineFactory make_link_engine);
+  MainWindow(Options options, PortFactory make_port);
   ~MainWindow() override;
 
   std::string GetWindowClassName() const override { return "MainWindowClass"; }
@@ -44,8 +45,7 @@ class MainWindow : public ui::WindowImplBase {
   // Called once "windowinit" has run (start-up timing, scripts).
   void SetWindowInitCallback(std::function<void()> callback) { window_init_ = std::move(callback); }
 
-  // The link engine, or nullptr when the program runs without one (layout work).
-  LinkQueue* link_engine() const { return link_engine_.get(); }
+  CUart& link_engine() { return *link_engine_; }
   const std::set<std::string>& port_names() const { return port_names_; }
 
   // The scan's state: Escape sets the flag, the scan's wait dialog watches it.
@@ -94,7 +94,7 @@ class MainWindow : public ui::WindowImplBase {
   std::unique_ptr<ui::WindowImplBase> debug_dialog_;  // the serial monitor, once shown
   std::ofstream effects_dump_file_;                   // open while an effects dump runs
   std::set<std::string> port_names_;                  // ports known to be present
-  std::unique_ptr<LinkQueue> link_engine_;
+  std::unique_ptr<CUart> link_engine_;
   std::map<std::string, std::map<std::string, NotifyHandler>> notify_table_;
   std::map<std::uint8_t, TimerHandler> timer_table_;
 

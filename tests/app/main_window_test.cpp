@@ -21,14 +21,16 @@ void UseRealSkin() {
   CPaintManagerUI::SetResourceSource(std::move(skin.value));
 }
 
-// Stands in for the link engine: records when it comes and goes.
-class FakeLink : public LinkQueue {
+// Stands in for the serial port the link engine owns: records when it comes and goes.
+class FakePort : public Port {
  public:
-  explicit FakeLink(std::vector<std::string>& log) : log_(log) { log_.push_back("engine up"); }
-  ~FakeLink() override { log_.push_back("engine down"); }
-  void Enqueue(ByteView) override {}
-  std::optional<Bytes> PopReply() override { return std::nullopt; }
-  bool IsSendQueueEmpty() override { return true; }
+  explicit FakePort(std::vector<std::string>& log) : log_(log) { log_.push_back("engine up"); }
+  ~FakePort() override { log_.push_back("engine down"); }
+  OpenResult Open(const std::string&, int) override { return {PortError::kNoSuchPort, 0}; }
+  void Close() override {}
+  bool IsOpen() const override { return false; }
+  ReadResult Read(std::span<std::uint8_t>) override { return {}; }
+  std::size_t Write(std::span<const std::uint8_t>) override { return 0; }
 
  private:
   std::vector<std::string>& log_;
@@ -37,9 +39,9 @@ class FakeLink : public LinkQueue {
 TEST(MainWindowLifecycle, TheLinkEngineLivesExactlyAsLongAsTheWindowObject) {
   std::vector<std::string> log;
   {
-    MainWindow window({}, [&] { return std::make_unique<FakeLink>(log); });
+    MainWindow window({}, [&] { return std::make_unique<FakePort>(log); });
     EXPECT_EQ(log, (std::vector<std::string>{"engine up"}));
-    EXPECT_NE(window.link_engine(), nullptr);
+    EXPECT_FALSE(window.link_engine().IsOpen());
   }
   EXPECT_EQ(log, (std::vector<std::string>{"engine up", "engine down"}));
 }
