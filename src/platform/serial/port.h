@@ -22,6 +22,7 @@ enum class PortError {
   kPermissionDenied,  // the user may not open it (not in the dialout group)
   kBusy,              // held by another program or another of our ports
   kNotASerialPort,    // the line settings could not be applied
+  kUnsupportedBaud,   // not one of the standard rates the port can be set to
   kOther,
 };
 
