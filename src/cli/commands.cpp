@@ -1,0 +1,42 @@
+#include <cstdio>
+
+#include "cli/command.h"
+
+namespace velmora::cli {
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"ports", "", "list the serial ports present, in probe order", &RunPorts},
+      {"send", "--port P [--baud B] [--fill] HEX...",
+       "send one frame and print the reply (--fill computes length and checksum)", &RunSend},
+      {"monitor", "--port P [--baud B] [--hex]", "print what arrives on the line until interrupted",
+       &RunMonitor},
+      {"upload", "--port P [--baud B] --address N [--kind firmware|parameters] FILE",
+       "send an image to one device with YMODEM and print its result code", &RunUpload},
+  };
+  return commands;
+}
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& c : Commands())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+int UsageError(const Command* command, const std::string& error) {
+  if (!error.empty()) std::fprintf(stderr, "velmora-cli: %s\n", error.c_str());
+  if (command) {
+    std::fprintf(stderr, "usage: velmora-cli %s %s\n", command->name, command->usage);
+    return kExitUsage;
+  }
+  std::fprintf(stderr, "usage: velmora-cli COMMAND [OPTIONS]\n\ncommands:\n");
+  for (const Command& c : Commands()) {
+    std::fprintf(stderr, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+  }
+  std::fprintf(stderr,
+               "\nP is a port name (ttyUSB0) or a path (/dev/serial/by-id/..., a pty); "
+               "B defaults to 115200.\n");
+  return kExitUsage;
+}
+
+}  // namespace velmora::cli
