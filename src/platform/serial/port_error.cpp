@@ -4,7 +4,7 @@ namespace velmora {
 
 const char* DescribePortError(PortError error) {
   switch (error) {
-    case PortError::kNone: return "open";
+    case PortError::kNone: return "no error";
     case PortError::kAlreadyOpen: return "a port is open already";
     case PortError::kNoName: return "no port name given";
     case PortError::kNoSuchPort: return "no such port";

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -206,7 +205,7 @@ TEST(SerialPort, PermissionDeniedNamesTheDialoutGroup) {
     CSerialPort port;
     return static_cast<int>(port.Open(pty.slave_path(), 115200).error);
   });
-  ASSERT_LT(child_error, 253) << "could not drop the permission";
+  if (child_error >= 253) GTEST_SKIP() << "cannot take the permission away here";
   EXPECT_EQ(child_error, static_cast<int>(PortError::kPermissionDenied));
   EXPECT_STREQ(DescribePortError(PortError::kPermissionDenied),
                "permission denied (join the dialout group and log in again)");
