@@ -7,8 +7,8 @@
 
 namespace velmora {
 
-DeviceRecord::DeviceRecord(std::uint32_t address_, std::optional<ChipId> chip,
-                           std::uint32_t inputs, std::uint32_t outputs, std::string_view name_)
+DeviceRecord::DeviceRecord(std::uint32_t address_, std::optional<ChipId> chip, std::uint32_t inputs,
+                           std::uint32_t outputs, std::string_view name_)
     : address(address_), channel_count{inputs, outputs} {
   if (chip) chip_id = *chip;
   SetName(name_);
@@ -30,25 +30,61 @@ DeviceRecord::DeviceRecord(std::uint32_t address_, std::optional<ChipId> chip,
   for (std::size_t i = 0; i < kChannels; ++i) router[i][i] = 100;
 }
 
-std::int32_t DeviceRecord::EqualizerFrequence(int s, int c, int b) const { return TableGet(equalizer_frequence, s, c, b); }
-std::int32_t DeviceRecord::EqualizerGain(int s, int c, int b) const { return TableGet(equalizer_gain, s, c, b); }
-std::int32_t DeviceRecord::EqualizerQ(int s, int c, int b) const { return TableGet(equalizer_q, s, c, b); }
-std::int32_t DeviceRecord::EqualizerType(int s, int c, int b) const { return TableGet(equalizer_type, s, c, b); }
-bool DeviceRecord::EqualizerEnable(int s, int c, int b) const { return TableGet(equalizer_enable, s, c, b); }
-void DeviceRecord::SetEqualizerFrequence(int s, int c, int b, std::int32_t v) { TableSet(equalizer_frequence, s, c, b, v); }
-void DeviceRecord::SetEqualizerGain(int s, int c, int b, std::int32_t v) { TableSet(equalizer_gain, s, c, b, v); }
-void DeviceRecord::SetEqualizerQ(int s, int c, int b, std::int32_t v) { TableSet(equalizer_q, s, c, b, v); }
-void DeviceRecord::SetEqualizerType(int s, int c, int b, std::int32_t v) { TableSet(equalizer_type, s, c, b, v); }
-void DeviceRecord::SetEqualizerEnable(int s, int c, int b, bool v) { TableSet(equalizer_enable, s, c, b, v); }
+std::int32_t DeviceRecord::EqualizerFrequence(int s, int c, int b) const {
+  return TableGet(equalizer_frequence, s, c, b);
+}
+std::int32_t DeviceRecord::EqualizerGain(int s, int c, int b) const {
+  return TableGet(equalizer_gain, s, c, b);
+}
+std::int32_t DeviceRecord::EqualizerQ(int s, int c, int b) const {
+  return TableGet(equalizer_q, s, c, b);
+}
+std::int32_t DeviceRecord::EqualizerType(int s, int c, int b) const {
+  return TableGet(equalizer_type, s, c, b);
+}
+bool DeviceRecord::EqualizerEnable(int s, int c, int b) const {
+  return TableGet(equalizer_enable, s, c, b);
+}
+void DeviceRecord::SetEqualizerFrequence(int s, int c, int b, std::int32_t v) {
+  TableSet(equalizer_frequence, s, c, b, v);
+}
+void DeviceRecord::SetEqualizerGain(int s, int c, int b, std::int32_t v) {
+  TableSet(equalizer_gain, s, c, b, v);
+}
+void DeviceRecord::SetEqualizerQ(int s, int c, int b, std::int32_t v) {
+  TableSet(equalizer_q, s, c, b, v);
+}
+void DeviceRecord::SetEqualizerType(int s, int c, int b, std::int32_t v) {
+  TableSet(equalizer_type, s, c, b, v);
+}
+void DeviceRecord::SetEqualizerEnable(int s, int c, int b, bool v) {
+  TableSet(equalizer_enable, s, c, b, v);
+}
 
-std::int32_t DeviceRecord::FilterFrequence(int s, int c, int f) const { return TableGet(filter_frequence, s, c, f); }
-std::int32_t DeviceRecord::FilterSlope(int s, int c, int f) const { return TableGet(filter_slope, s, c, f); }
-std::int32_t DeviceRecord::FilterType(int s, int c, int f) const { return TableGet(filter_type, s, c, f); }
-bool DeviceRecord::FilterEnable(int s, int c, int f) const { return TableGet(filter_enable, s, c, f); }
-void DeviceRecord::SetFilterFrequence(int s, int c, int f, std::int32_t v) { TableSet(filter_frequence, s, c, f, v); }
-void DeviceRecord::SetFilterSlope(int s, int c, int f, std::int32_t v) { TableSet(filter_slope, s, c, f, v); }
-void DeviceRecord::SetFilterType(int s, int c, int f, std::int32_t v) { TableSet(filter_type, s, c, f, v); }
-void DeviceRecord::SetFilterEnable(int s, int c, int f, bool v) { TableSet(filter_enable, s, c, f, v); }
+std::int32_t DeviceRecord::FilterFrequence(int s, int c, int f) const {
+  return TableGet(filter_frequence, s, c, f);
+}
+std::int32_t DeviceRecord::FilterSlope(int s, int c, int f) const {
+  return TableGet(filter_slope, s, c, f);
+}
+std::int32_t DeviceRecord::FilterType(int s, int c, int f) const {
+  return TableGet(filter_type, s, c, f);
+}
+bool DeviceRecord::FilterEnable(int s, int c, int f) const {
+  return TableGet(filter_enable, s, c, f);
+}
+void DeviceRecord::SetFilterFrequence(int s, int c, int f, std::int32_t v) {
+  TableSet(filter_frequence, s, c, f, v);
+}
+void DeviceRecord::SetFilterSlope(int s, int c, int f, std::int32_t v) {
+  TableSet(filter_slope, s, c, f, v);
+}
+void DeviceRecord::SetFilterType(int s, int c, int f, std::int32_t v) {
+  TableSet(filter_type, s, c, f, v);
+}
+void DeviceRecord::SetFilterEnable(int s, int c, int f, bool v) {
+  TableSet(filter_enable, s, c, f, v);
+}
 
 void DeviceRecord::SetPresetName(int slot, std::string_view text) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= kPresetSlots) return;
@@ -64,7 +100,9 @@ std::string DeviceRecord::PresetName(int slot) const {
   return std::string(field.begin(), std::find(field.begin(), field.end(), '\0'));
 }
 
-void DeviceRecord::SetName(std::string_view text) { name = std::string(text.substr(0, kDeviceNameMax)); }
+void DeviceRecord::SetName(std::string_view text) {
+  name = std::string(text.substr(0, kDeviceNameMax));
+}
 
 std::string DeviceRecord::ChipIdText() const {
   char text[3 * kChipIdSize] = {};

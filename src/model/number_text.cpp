@@ -39,7 +39,8 @@ Scanned Scan(std::string_view text, int base) {
     const int digit = DigitValue(text[i]);
     if (digit >= base) break;
     s.any_digit = true;
-    s.magnitude = s.magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    s.magnitude =
+        s.magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
     if (s.magnitude > kCeiling) {
       s.magnitude = kCeiling;
       s.overflow = true;

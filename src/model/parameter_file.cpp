@@ -16,8 +16,9 @@ constexpr std::size_t kValueBuffer = 260;
 // table. The constness of the pointer follows the table's.
 template <typename Array>
 auto Slot(Array& table, std::int64_t i) -> decltype(&table[0]) {
-  return i >= 0 && static_cast<std::uint64_t>(i) < table.size() ? &table[static_cast<std::size_t>(i)]
-                                                                 : nullptr;
+  return i >= 0 && static_cast<std::uint64_t>(i) < table.size()
+             ? &table[static_cast<std::size_t>(i)]
+             : nullptr;
 }
 template <typename Array>
 auto Slot(Array& table, std::int64_t i, std::int64_t j) -> decltype(&table[0][0]) {
@@ -25,7 +26,8 @@ auto Slot(Array& table, std::int64_t i, std::int64_t j) -> decltype(&table[0][0]
   return row ? Slot(*row, j) : nullptr;
 }
 template <typename Array>
-auto Slot(Array& table, std::int64_t i, std::int64_t j, std::int64_t k) -> decltype(&table[0][0][0]) {
+auto Slot(Array& table, std::int64_t i, std::int64_t j, std::int64_t k)
+    -> decltype(&table[0][0][0]) {
   const auto row = Slot(table, i);
   return row ? Slot(*row, j, k) : nullptr;
 }
@@ -42,8 +44,10 @@ void WalkParameterFile(Record& r, Visit&& visit) {
   const auto bands = [&](const std::string& section, int side, std::int64_t c) {
     const Rule type_rule = side == kSideInput ? Rule::kInputBandType : Rule::kPlain;
     for (std::int64_t b = 0; b < r.equalizer_band_count[static_cast<std::size_t>(side)]; ++b) {
-      visit(section, Name("equalizer_enable_", b), Slot(r.equalizer_enable, side, c, b), Rule::kPlain);
-      visit(section, Name("equalizer_frequence_", b), Slot(r.equalizer_frequence, side, c, b), Rule::kPlain);
+      visit(section, Name("equalizer_enable_", b), Slot(r.equalizer_enable, side, c, b),
+            Rule::kPlain);
+      visit(section, Name("equalizer_frequence_", b), Slot(r.equalizer_frequence, side, c, b),
+            Rule::kPlain);
       visit(section, Name("equalizer_gain_", b), Slot(r.equalizer_gain, side, c, b), Rule::kPlain);
       visit(section, Name("equalizer_q_", b), Slot(r.equalizer_q, side, c, b), Rule::kPlain);
       visit(section, Name("equalizer_type_", b), Slot(r.equalizer_type, side, c, b), type_rule);
@@ -82,11 +86,13 @@ void WalkParameterFile(Record& r, Visit&& visit) {
     visit(s, "limit_release_time", Slot(r.limit_release_time, c), plain);
     visit(s, "limit_start_gate", Slot(r.limit_start_gate, c), plain);
     visit(s, "filter_low_pass_enable", Slot(r.filter_enable, kSideOutput, c, kLowPass), plain);
-    visit(s, "filter_low_pass_frequence", Slot(r.filter_frequence, kSideOutput, c, kLowPass), plain);
+    visit(s, "filter_low_pass_frequence", Slot(r.filter_frequence, kSideOutput, c, kLowPass),
+          plain);
     visit(s, "filter_low_pass_slope", Slot(r.filter_slope, kSideOutput, c, kLowPass), plain);
     visit(s, "filter_low_pass_type", Slot(r.filter_type, kSideOutput, c, kLowPass), plain);
     visit(s, "filter_high_pass_enable", Slot(r.filter_enable, kSideOutput, c, kHighPass), plain);
-    visit(s, "filter_high_pass_frequence", Slot(r.filter_frequence, kSideOutput, c, kHighPass), plain);
+    visit(s, "filter_high_pass_frequence", Slot(r.filter_frequence, kSideOutput, c, kHighPass),
+          plain);
     visit(s, "filter_high_pass_slope", Slot(r.filter_slope, kSideOutput, c, kHighPass), plain);
     visit(s, "filter_high_pass_type", Slot(r.filter_type, kSideOutput, c, kHighPass), plain);
     bands(s, kSideOutput, c);
@@ -144,8 +150,8 @@ ParameterFileRead ReadParameterFile(DeviceRecord* record, const std::filesystem:
     return result;
   }
 
-  WalkParameterFile(*record, [&](const std::string& section, const std::string& key,
-                                 auto* member, Rule rule) {
+  WalkParameterFile(*record, [&](const std::string& section, const std::string& key, auto* member,
+                                 Rule rule) {
     const DecimalValue number = StandardDecimal(session.GetString(section, key, "0", kValueBuffer));
     if (number.clamped) ++result.clamped_values;
     if (!member) return;

@@ -60,7 +60,7 @@ std::array<std::int32_t, kBands> ParseFrequencyList(std::string_view text) {
   for (std::size_t comma = text.find(','); comma != std::string_view::npos && band < kBands;
        comma = text.find(','), ++band) {
     const auto value = ParseSigned32(text.substr(0, comma));
-    if (value && *value >= 20 && *value <= 20000) frequencies[band] = *value;
+    if (value && *value >= kFrequencyMin && *value <= kFrequencyMax) frequencies[band] = *value;
     text.remove_prefix(comma + 1);
   }
   return frequencies;
@@ -87,7 +87,8 @@ ProgramSettings LoadProgramSettings(const ConfigSource& config, const std::files
   }
 
   reader.Read("config_effects", "max", Base::kSignedDecimal, s.config_effects);
-  reader.Read("config_pink_noise_address", "value", Base::kHexadecimal, s.config_pink_noise_address);
+  reader.Read("config_pink_noise_address", "value", Base::kHexadecimal,
+              s.config_pink_noise_address);
   reader.Read("config_pink_noise_size", "value", Base::kHexadecimal, s.config_pink_noise_size);
   reader.Read("config_pink_noise_volume", "value", Base::kDecimal, s.config_pink_noise_volume);
   if (config.Attribute("config_energy_full", "value")) {
@@ -101,9 +102,8 @@ ProgramSettings LoadProgramSettings(const ConfigSource& config, const std::files
   reader.Read("config_limit_offset", "value", Base::kHexadecimal, s.config_limit_offset);
   reader.Read("config_noisegate_offset", "value", Base::kHexadecimal, s.config_noisegate_offset);
 
-  const std::string language =
-      profile::GetPrivateProfileString(kSettingsSection, kLanguageKey, "0", kLanguageBuffer,
-                                       SettingsFilePath(folder));
+  const std::string language = profile::GetPrivateProfileString(
+      kSettingsSection, kLanguageKey, "0", kLanguageBuffer, SettingsFilePath(folder));
   if (const auto value = ParseSigned32(language))
     s.language = *value;
   else
@@ -113,9 +113,8 @@ ProgramSettings LoadProgramSettings(const ConfigSource& config, const std::files
 
 profile::Status ToggleLanguage(ProgramSettings& settings, const std::filesystem::path& folder) {
   settings.language = settings.language == 0 ? kLanguageEnglish : kLanguageChinese;
-  return profile::WritePrivateProfileString(kSettingsSection, kLanguageKey,
-                                            std::to_string(settings.language),
-                                            SettingsFilePath(folder));
+  return profile::WritePrivateProfileString(
+      kSettingsSection, kLanguageKey, std::to_string(settings.language), SettingsFilePath(folder));
 }
 
 }  // namespace velmora

@@ -31,7 +31,7 @@ struct ProgramSettings {
   std::uint32_t config_pink_noise_size = 0;
   std::uint32_t config_pink_noise_volume = 0;
   std::uint32_t config_energy_full = 0;
-  std::int32_t config_energy_min = -96;   // dB
+  std::int32_t config_energy_min = -96;  // dB
   std::uint32_t config_drc_offset = 0;
   std::uint32_t config_limit_offset = 0;
   std::uint32_t config_noisegate_offset = 0;

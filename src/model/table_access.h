@@ -35,12 +35,13 @@ void TableSet(std::array<T, N>& table, std::int64_t i, V value) {
 
 template <typename T, std::size_t N, std::size_t M, typename V>
 void TableSet(std::array<std::array<T, M>, N>& table, std::int64_t i, std::int64_t j, V value) {
-  if (i >= 0 && static_cast<std::uint64_t>(i) < N) TableSet(table[static_cast<std::size_t>(i)], j, value);
+  if (i >= 0 && static_cast<std::uint64_t>(i) < N)
+    TableSet(table[static_cast<std::size_t>(i)], j, value);
 }
 
 template <typename T, std::size_t N, std::size_t M, std::size_t K, typename V>
-void TableSet(std::array<std::array<std::array<T, K>, M>, N>& table, std::int64_t i,
-              std::int64_t j, std::int64_t k, V value) {
+void TableSet(std::array<std::array<std::array<T, K>, M>, N>& table, std::int64_t i, std::int64_t j,
+              std::int64_t k, V value) {
   if (i >= 0 && static_cast<std::uint64_t>(i) < N)
     TableSet(table[static_cast<std::size_t>(i)], j, k, value);
 }

@@ -10,7 +10,8 @@ CommandFrame& Zeros(CommandFrame& frame, std::size_t count) {
 }
 
 CommandFrame& Be32(CommandFrame& frame, std::uint32_t value) {
-  return frame.Be16(static_cast<std::uint16_t>(value >> 16)).Be16(static_cast<std::uint16_t>(value));
+  return frame.Be16(static_cast<std::uint16_t>(value >> 16))
+      .Be16(static_cast<std::uint16_t>(value));
 }
 
 Bytes FinishAs(const CommandFrame& frame, std::size_t length) {

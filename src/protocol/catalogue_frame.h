@@ -13,8 +13,12 @@ namespace velmora::protocol {
 
 // Values wider than their field carry their low bits.
 constexpr std::uint8_t Low8(std::int64_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
-constexpr std::uint16_t Low16(std::int64_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
-constexpr std::uint32_t Low32(std::int64_t value) { return static_cast<std::uint32_t>(value & 0xFFFFFFFF); }
+constexpr std::uint16_t Low16(std::int64_t value) {
+  return static_cast<std::uint16_t>(value & 0xFFFF);
+}
+constexpr std::uint32_t Low32(std::int64_t value) {
+  return static_cast<std::uint32_t>(value & 0xFFFFFFFF);
+}
 
 // Appends `count` zero bytes (the unlisted bytes of a frame).
 CommandFrame& Zeros(CommandFrame& frame, std::size_t count);

@@ -70,7 +70,7 @@ inline constexpr std::size_t kReadOutputFilter = 12;
 inline constexpr std::size_t kReadLimiter = 11;
 inline constexpr std::size_t kReadCompressor = 17;
 inline constexpr std::size_t kReadPresetNameMin = 27;
-inline constexpr std::size_t kReadStatusMin = 13;      // the made-up no-answer reply
+inline constexpr std::size_t kReadStatusMin = 13;       // the made-up no-answer reply
 inline constexpr std::size_t kReadEffectsBlockMin = 9;  // more than 8
 }  // namespace reply_len
 

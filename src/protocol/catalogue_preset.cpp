@@ -28,10 +28,10 @@ std::optional<Bytes> WritePresetName(const DeviceRecord& r, int slot) {
   if (!ValidSlot(slot)) return std::nullopt;
   const auto& field = r.preset_names[static_cast<std::size_t>(slot)];
   CommandFrame f(FrameClass::kWrite, Low8(r.address), op::kWritePresetName);
-  f.Byte(Low8(slot));                                          // [5]
-  for (std::size_t i = 0; i < kPresetNameMax; ++i)             // [6..24]
+  f.Byte(Low8(slot));                               // [5]
+  for (std::size_t i = 0; i < kPresetNameMax; ++i)  // [6..24]
     f.Byte(static_cast<std::uint8_t>(field[i]));
-  f.Byte(0x00);                                                // [25]
+  f.Byte(0x00);  // [25]
   return FinishAs(f, 27);
 }
 

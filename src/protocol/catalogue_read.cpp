@@ -19,13 +19,16 @@ Bytes IndexedRequest(std::uint8_t address, std::uint8_t opcode, std::uint8_t ind
   return FinishAs(f, 8);
 }
 
-Bytes EqRequest(std::uint8_t address, std::uint8_t opcode, std::uint8_t channel, std::uint8_t first) {
+Bytes EqRequest(std::uint8_t address, std::uint8_t opcode, std::uint8_t channel,
+                std::uint8_t first) {
   CommandFrame f(FrameClass::kRequest, address, opcode);
   f.Byte(channel).Byte(channel).Byte(first).Byte(Low8(first + 15));
   return FinishAs(f, 10);
 }
 
-std::int32_t Clamp(std::int32_t v, std::int32_t lo, std::int32_t hi) { return std::clamp(v, lo, hi); }
+std::int32_t Clamp(std::int32_t v, std::int32_t lo, std::int32_t hi) {
+  return std::clamp(v, lo, hi);
+}
 
 ReplyCheck ApplyEq(DeviceRecord& r, ByteView reply, int side, std::uint8_t opcode, int first_band) {
   const ReplyCheck check = CheckReply(reply, opcode, reply_len::kReadEq);
@@ -38,8 +41,9 @@ ReplyCheck ApplyEq(DeviceRecord& r, ByteView reply, int side, std::uint8_t opcod
     // rec[1] is not read: the bands are counted from the request's first band.
     r.SetEqualizerEnable(side, channel, band, rec[2] != 0);
     r.SetEqualizerGain(side, channel, band, U16At(rec, 3) - 25600);
-    r.SetEqualizerFrequence(side, channel, band, Clamp(U16At(rec, 5), 20, 20000));
-    r.SetEqualizerQ(side, channel, band, Clamp(U16At(rec, 7), 50, 12800));
+    r.SetEqualizerFrequence(side, channel, band,
+                            Clamp(U16At(rec, 5), kFrequencyMin, kFrequencyMax));
+    r.SetEqualizerQ(side, channel, band, Clamp(U16At(rec, 7), kEqQMin, kEqQMax));
     r.SetEqualizerType(side, channel, band, rec[9] == 0 || rec[9] == 0xFF ? kEqPeaking : rec[9]);
   }
   return ReplyCheck::kApplied;
@@ -129,9 +133,8 @@ ReplyCheck ApplyInputGain(DeviceRecord& r, ByteView reply) {
   if (check != ReplyCheck::kApplied) return check;
   const int input = reply[5];
   TableSet(r.mute, kSideInput, input, reply[6] != 0);
-  const std::int32_t gain = reply[7] != 0
-                                ? static_cast<std::int16_t>(U16At(reply, 8)) * 10 - 20000
-                                : (reply[8] - 100) * 64;
+  const std::int32_t gain = reply[7] != 0 ? static_cast<std::int16_t>(U16At(reply, 8)) * 10 - 20000
+                                          : (reply[8] - 100) * 64;
   TableSet(r.gain, kSideInput, input, gain);
   return ReplyCheck::kApplied;
 }
@@ -200,7 +203,8 @@ ReplyCheck ApplyOutputFilter(DeviceRecord& r, ByteView reply, int filter) {
   r.SetFilterEnable(kSideOutput, output, filter, reply[7] != 0);
   r.SetFilterType(kSideOutput, output, filter, shape.type);
   r.SetFilterSlope(kSideOutput, output, filter, shape.slope);
-  r.SetFilterFrequence(kSideOutput, output, filter, Clamp(U16At(reply, 9), 20, 20000));
+  r.SetFilterFrequence(kSideOutput, output, filter,
+                       Clamp(U16At(reply, 9), kFrequencyMin, kFrequencyMax));
   return ReplyCheck::kApplied;
 }
 

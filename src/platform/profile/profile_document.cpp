@@ -49,7 +49,10 @@ ProfileDocument::Line ProfileDocument::MakeLine(std::string text, std::string_vi
   const std::string_view key = TrimBlanks(std::string_view(line.text).substr(0, equals));
   if (key.empty()) return line;
   line.key_folded = FoldCase(key);
+  // A rewrite replaces only the value: blanks after '=' stay as they were.
   line.value_begin = equals + 1;
+  while (line.value_begin < line.text.size() && IsBlank(line.text[line.value_begin]))
+    ++line.value_begin;
   return line;
 }
 
@@ -133,8 +136,7 @@ void ProfileDocument::TerminateLastLine() {
   if (last && last->eol.empty()) last->eol = eol_;
 }
 
-bool ProfileDocument::Set(std::string_view section, std::string_view key,
-                          std::string_view value) {
+bool ProfileDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   section = TrimBlanks(section);
   key = TrimBlanks(key);
   if (key.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||

@@ -45,9 +45,9 @@ class ProfileDocument {
 
  private:
   struct Line {
-    std::string text;        // without its ending
-    std::string_view eol;    // "\r\n", "\n" or "" (last line without a newline)
-    std::string key_folded;  // lower-cased key, empty when the line has none
+    std::string text;             // without its ending
+    std::string_view eol;         // "\r\n", "\n" or "" (last line without a newline)
+    std::string key_folded;       // lower-cased key, empty when the line has none
     std::size_t value_begin = 0;  // offset just after '=' in text
   };
   struct Section {
@@ -62,8 +62,8 @@ class ProfileDocument {
   // Gives the document's last line an ending, so that something can follow it.
   void TerminateLastLine();
 
-  std::string bom_;            // a UTF-8 byte-order mark, kept as found
-  std::vector<Line> preamble_; // lines before the first section header
+  std::string bom_;             // a UTF-8 byte-order mark, kept as found
+  std::vector<Line> preamble_;  // lines before the first section header
   std::vector<Section> sections_;
   std::string_view eol_ = "\r\n";
 };
