@@ -99,13 +99,17 @@ bool Ymodem::WaitForByte(YmodemLine& line, std::uint8_t key) {
   for (int poll = 0; poll < kWaitPolls; ++poll) {
     const std::size_t n = line.Read(buffer);
     pending_.insert(pending_.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+    // The pause comes before the answer is acted on, even when the key is there:
+    // receivers such as lrzsz's rb purge their input just after sending ACK, and a
+    // block sent at once could be thrown away.
+    const bool stopping = !line.Sleep(kWaitPollMs);
     const auto found = std::find(pending_.begin(), pending_.end(), key);
     if (found != pending_.end()) {
       pending_.erase(pending_.begin(), found + 1);
       return true;
     }
     pending_.clear();
-    if (!line.Sleep(kWaitPollMs)) return false;
+    if (stopping) return false;
   }
   return false;
 }

@@ -38,6 +38,12 @@ class StopgapPtyPort final : public Port {
     const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
     if (n > 0) return {static_cast<std::size_t>(n), false};
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return {};
+    if (n == 0) {
+      // With VMIN 0 (which a peer program may set on the shared pty settings) an
+      // empty read is not an end of file; only a hang-up is.
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLHUP | POLLERR))) return {};
+    }
     Close();
     return {0, true};
   }

@@ -51,8 +51,10 @@ class Receiver {
       if (::chdir(dir.c_str()) != 0) ::_exit(126);
       ::dup2(master, 0);
       ::dup2(master, 1);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, 2);
+      const char* log = ::getenv("VELMORA_RB_LOG");  // rb's own account, when debugging
+      const int err = ::open(log ? log : "/dev/null", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(err, 2);
+      if (log) ::execlp("rb", "rb", "--ymodem", "-b", "-y", "-vv", static_cast<char*>(nullptr));
       ::execlp("rb", "rb", "--ymodem", "-b", "-y", "-q", static_cast<char*>(nullptr));
       ::_exit(127);
     }

@@ -6,6 +6,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,6 +22,11 @@
 
 namespace velmora {
 namespace {
+
+// Linux's device numbers for pseudo-terminal slaves (UNIX98_PTY_SLAVE_MAJOR and
+// the seven majors after it).
+constexpr unsigned int kUnix98PtySlaveMajorFirst = 136;
+constexpr unsigned int kUnix98PtySlaveMajorLast = 143;
 
 PortError ErrorFromErrno(int err) {
   switch (err) {
@@ -76,6 +83,29 @@ void RequestLowLatency(int fd) {
   (void)::ioctl(fd, TIOCSSERIAL, &info);
 }
 
+// Programs that take no lock (ModemManager, for one) mark the tty exclusive
+// instead. Root passes that mark at open, so look at it, too.
+bool HeldExclusivelyByAnother(int fd) {
+#ifdef TIOCGEXCL
+  int exclusive = 0;
+  return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
+// The exclusive mark of a pseudo-terminal outlives a holder that died without
+// clearing it for as long as the other end stays open (an emulator, say), and
+// would then keep everyone out. A pseudo-terminal therefore gets the lock only,
+// which dies with its holder.
+bool IsPseudoTerminal(int fd) {
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned int dev_major = major(st.st_rdev);
+  return dev_major >= kUnix98PtySlaveMajorFirst && dev_major <= kUnix98PtySlaveMajorLast;
+}
+
 int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       deadline - std::chrono::steady_clock::now());
@@ -112,12 +142,13 @@ OpenResult CSerialPort::Open(const std::string& name, int baud) {
   };
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno);
   if (!::isatty(fd)) return fail(ENOTTY);
+  if (HeldExclusivelyByAnother(fd)) return fail(EBUSY);
   if (!ApplyLineSettings(fd, *speed)) {
     const int err = errno;
     ::close(fd);
     return {PortError::kNotASerialPort, err};
   }
-  (void)::ioctl(fd, TIOCEXCL);
+  const bool marked = !IsPseudoTerminal(fd) && ::ioctl(fd, TIOCEXCL) == 0;
   RequestLowLatency(fd);
   if (::tcflush(fd, TCIOFLUSH) != 0) return fail(errno);
 
@@ -126,6 +157,7 @@ OpenResult CSerialPort::Open(const std::string& name, int baud) {
   if (wake_fd_ >= 0) (void)!::read(wake_fd_, &stale, sizeof stale);
 
   fd_ = fd;
+  marked_exclusive_ = marked;
   name_ = name;
   removal_pending_ = false;
   open_.store(true);
@@ -148,7 +180,8 @@ void CSerialPort::CloseLocked() {
   if (fd_ < 0) return;
   open_.store(false);
   name_.clear();
-  (void)::ioctl(fd_, TIOCNXCL);
+  if (marked_exclusive_) (void)::ioctl(fd_, TIOCNXCL);
+  marked_exclusive_ = false;
   ::close(fd_);  // releases the flock
   fd_ = -1;
 }

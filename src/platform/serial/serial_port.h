@@ -4,8 +4,9 @@
 //
 // Exclusive access: the resolved device is locked with flock(LOCK_EX | LOCK_NB),
 // which holds across processes, across file descriptors within one process and
-// for root; TIOCEXCL is set as well so that programs which do not take the lock
-// (but are not root) are kept out too. Because the lock lives on the device node,
+// for root, and dies with its holder. On a real tty TIOCEXCL is set as well, so
+// that programs which take no lock (but are not root) are kept out too; a tty
+// another program has marked exclusive is refused even to root. Because the lock lives on the device node,
 // a /dev/serial/by-id link and the ttyUSB name it points to are the same port.
 //
 // Removal: when the adapter goes away (hang-up, a read of 0 bytes after poll
@@ -24,6 +25,7 @@
 #include <string>
 
 #include "platform/serial/port.h"
+#include "platform/serial/port_enumeration.h"  // the ports there are to open
 
 namespace velmora {
 
@@ -53,6 +55,7 @@ class CSerialPort : public Port {
 
   mutable std::mutex io_mutex_;
   int fd_ = -1;
+  bool marked_exclusive_ = false;  // TIOCEXCL set by us, cleared again on close
   std::string name_;
   bool removal_pending_ = false;  // a Write saw the removal; the next Read reports it
   std::atomic<bool> open_{false};

@@ -3,6 +3,7 @@
 #include "platform/serial/baud_rate.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -136,6 +137,21 @@ TEST(SerialPort, SecondHolderOfTheSameDeviceIsBusy) {
   holder.Close();
   CSerialPort next;
   EXPECT_TRUE(next.Open(alias.string(), 115200));
+}
+
+TEST(SerialPort, APortAnotherProgramMarkedExclusiveIsBusyEvenForRoot) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  // Another program's way: TIOCEXCL, no lock.
+  const int other = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::ioctl(other, TIOCEXCL), 0);
+  CSerialPort port;
+  EXPECT_EQ(port.Open(pty.slave_path(), 115200).error, PortError::kBusy);
+
+  ::ioctl(other, TIOCNXCL);
+  ::close(other);
+  EXPECT_TRUE(port.Open(pty.slave_path(), 115200));
 }
 
 // Runs `body` in a child process and returns its exit status.
