@@ -24,6 +24,7 @@ struct EqBand {
   int frequency = 1000;
   int q = 100;
   int type_code = 0;   // wire code: 0 peaking, 6 low shelf, 7 high shelf...
+  bool operator==(const EqBand&) const = default;
 };
 
 struct Filter {
@@ -31,6 +32,7 @@ struct Filter {
   int type = 0;   // response family 0..2
   int slope = 0;  // slope code 0..7
   int frequency = 20;
+  bool operator==(const Filter&) const = default;
 };
 
 struct InputChannel {
@@ -45,6 +47,7 @@ struct InputChannel {
   std::array<EqBand, kEqBands> eq{};
   std::array<int, kMaxChannels> route_level{};        // 100 = unity
   std::array<bool, kMaxChannels> route_enable{};
+  bool operator==(const InputChannel&) const = default;
 };
 
 struct OutputChannel {
@@ -63,6 +66,7 @@ struct OutputChannel {
   bool limiter_enable = false;
   int limiter_threshold = 0;  // wire byte minus 200, signed
   int limiter_release = 5000;
+  bool operator==(const OutputChannel&) const = default;
 };
 
 struct ParameterSet {
