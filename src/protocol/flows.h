@@ -14,6 +14,7 @@
 #include "protocol/meter_poll.h"
 #include "protocol/scan_machine.h"
 #include "protocol/timer_code_table.h"
+#include "protocol/timer_request_id.h"
 #include "protocol/transfer_sequence.h"
 
 namespace velmora::protocol {
