@@ -85,8 +85,15 @@ bool LiveConsole::RunUntil(const std::function<bool()>& done, int timeout_ms) {
   return done();
 }
 
+void LiveConsole::OnDeviceFound(const DeviceRecord&) {
+  found_after_s.push_back(
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - scan_started).count());
+}
+
 void LiveConsole::Scan(std::uint32_t scan_time_ms) {
   settings.config_scan_time = scan_time_ms;
+  scan_started = std::chrono::steady_clock::now();
+  found_after_s.clear();
   protocol::ScanMachine& scan = flows.scan();
   flows.meters().Stop();
   scan.BeginNewScan();

@@ -4,6 +4,7 @@
 // CSerialPort, with its threads) driven by the flows from a real-time tick
 // scheduler on the test's thread.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,6 +53,7 @@ class LiveConsole : public protocol::FlowOwner {
   bool RunUntil(const std::function<bool()>& done, int timeout_ms);
 
   bool IsPortOpen() const override { return uart.IsOpen(); }
+  void OnDeviceFound(const DeviceRecord&) override;
   void OnMeterReading(const DeviceRecord& r, bool online) override {
     readings.emplace_back(r.address, online);
   }
@@ -64,6 +66,8 @@ class LiveConsole : public protocol::FlowOwner {
   protocol::TickScheduler timers;
   protocol::Flows flows;
   std::vector<std::pair<std::uint32_t, bool>> readings;
+  std::chrono::steady_clock::time_point scan_started;
+  std::vector<double> found_after_s;  // since the scan started (ScanBegin included)
 };
 
 }  // namespace velmora::testing

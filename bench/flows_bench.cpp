@@ -1,0 +1,77 @@
+// velmora-bench-flows: the device flows against the emulated line over a pty,
+// at the real timing (100 ms sequence ticks, 200 ms scan ticks, the link
+// engine's transaction sleeps), each figure beside the one the design gives.
+//   - the full read of an 8 x 8 and of a 2 x 2 device, 5 ms device latency;
+//   - the scan of 1, 3 and 8 devices.
+#include <chrono>
+#include <cstdio>
+
+#include "live_line.h"
+
+namespace {
+
+using namespace velmora;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+sim::DeviceSpec Device(const std::string& name, std::uint8_t tag, int inputs, int outputs) {
+  sim::DeviceSpec spec = testing::Spec(name, tag, inputs, outputs);
+  spec.latency = 5 * sim::kMillis;
+  return spec;
+}
+
+int Requests(int inputs, int outputs) {
+  // delays, preset names, EQs, gates, input gains, filters, compressors,
+  // limiters, output gains, polarities, matrix rows
+  return (inputs + outputs) + 17 + 2 * (inputs + outputs) + inputs + inputs + 2 * outputs + outputs +
+         outputs + 1 + (inputs + outputs) + inputs;
+}
+
+void FullRead(int inputs, int outputs) {
+  testing::EmulatedLine emulator({Device("Bench", 1, inputs, outputs)});
+  emulator.Run();
+  testing::LiveConsole console(emulator.tty());
+  console.Scan(2000);
+  if (console.devices.size() != 1) {
+    std::printf("full read %dx%d: the scan found %zu devices\n", inputs, outputs, console.devices.size());
+    return;
+  }
+  const auto start = Clock::now();
+  const bool ok = console.RunSequence(protocol::SequenceKind::kReadAll, console.devices[0]);
+  const double total = Seconds(start);
+  const int requests = Requests(inputs, outputs);
+  const double design = requests * 0.2;  // two 100 ms ticks per request at best
+  std::printf("full read %dx%d: %d requests, %.1f s (%.1f s after the 1 s pre-delay, %.0f ms per request)%s\n"
+              "    design: about %.1f s plus the pre-delay\n",
+              inputs, outputs, requests, total, total - 1.0, (total - 1.0) * 1000.0 / requests,
+              ok ? "" : " FAILED", design);
+}
+
+void Scan(int count) {
+  std::vector<sim::DeviceSpec> specs;
+  for (int i = 1; i <= count; ++i) {
+    const int inputs = i % 3 == 0 ? 2 : 8, outputs = i % 3 == 0 ? 6 : 8;
+    specs.push_back(Device("DSP-" + std::to_string(i), static_cast<std::uint8_t>(i), inputs, outputs));
+  }
+  testing::EmulatedLine emulator(std::move(specs));
+  emulator.Run();
+  testing::LiveConsole console(emulator.tty());
+  const auto start = Clock::now();
+  console.Scan(5000);
+  const double total = Seconds(start);
+  const double last = console.found_after_s.empty() ? 0.0 : console.found_after_s.back();
+  std::printf("scan of %d device%s: found %zu, the last %.1f s after the start; the scan took %.1f s\n"
+              "    design: 1 s of ScanBegin, then 26 ticks of 200 ms (5.2 s) for a scan time of 5000 ms\n",
+              count, count == 1 ? "" : "s", console.devices.size(), last, total);
+}
+
+}  // namespace
+
+int main() {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  FullRead(8, 8);
+  FullRead(2, 2);
+  for (int count : {1, 3, 8}) Scan(count);
+  return 0;
+}
