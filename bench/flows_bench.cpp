@@ -41,9 +41,10 @@ void FullRead(int inputs, int outputs) {
   const bool ok = console.RunSequence(protocol::SequenceKind::kReadAll, console.devices[0]);
   const double total = Seconds(start);
   const int requests = Requests(inputs, outputs);
-  const double design = requests * 0.2;  // two 100 ms ticks per request at best
+  // Two 100 ms ticks per request at best, and one tick to start each of the 11 steps.
+  const double design = (2 * requests + 11) * 0.1;
   std::printf("full read %dx%d: %d requests, %.1f s (%.1f s after the 1 s pre-delay, %.0f ms per request)%s\n"
-              "    design: about %.1f s plus the pre-delay\n",
+              "    design: about %.1f s plus the pre-delay (two ticks per request, one per step)\n",
               inputs, outputs, requests, total, total - 1.0, (total - 1.0) * 1000.0 / requests,
               ok ? "" : " FAILED", design);
 }
@@ -61,9 +62,9 @@ void Scan(int count) {
   console.Scan(5000);
   const double total = Seconds(start);
   const double last = console.found_after_s.empty() ? 0.0 : console.found_after_s.back();
-  std::printf("scan of %d device%s: found %zu, the last %.1f s after the start; the scan took %.1f s\n"
+  std::printf("scan of %d device%s: found %zu of %d, the last %.1f s after the start; the scan took %.1f s\n"
               "    design: 1 s of ScanBegin, then 26 ticks of 200 ms (5.2 s) for a scan time of 5000 ms\n",
-              count, count == 1 ? "" : "s", console.devices.size(), last, total);
+              count, count == 1 ? "" : "s", console.devices.size(), count, last, total);
 }
 
 }  // namespace
