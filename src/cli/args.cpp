@@ -11,7 +11,7 @@ std::optional<std::string> Args::value(const std::string& option) const {
   return it->second;
 }
 
-ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& spec) {
+ParseResult ParseArgs(int argc, char** argv, int first, const KnownOptions& known) {
   ParseResult result;
   bool options_done = false;
   for (int i = first; i < argc; ++i) {
@@ -30,13 +30,13 @@ ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& spec) 
       inline_value = name.substr(eq + 1);
       name.resize(eq);
     }
-    if (spec.flags.count(name)) {
+    if (known.flags.count(name)) {
       if (inline_value) {
         result.error = "--" + name + " takes no value";
         return result;
       }
       result.args.flags.insert(name);
-    } else if (spec.with_value.count(name)) {
+    } else if (known.with_value.count(name)) {
       if (!inline_value) {
         if (i + 1 >= argc) {
           result.error = "--" + name + " needs a value";
@@ -45,6 +45,7 @@ ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& spec) 
         inline_value = argv[++i];
       }
       result.args.values[name] = *inline_value;
+      result.args.repeated[name].push_back(*inline_value);
     } else {
       result.error = "unknown option --" + name;
       return result;

@@ -10,13 +10,14 @@
 
 namespace velmora::cli {
 
-struct OptionSpec {
+struct KnownOptions {
   std::set<std::string> with_value;  // e.g. "port", "baud"
   std::set<std::string> flags;       // e.g. "hex", "fill"
 };
 
 struct Args {
-  std::map<std::string, std::string> values;
+  std::map<std::string, std::string> values;               // the last one given
+  std::map<std::string, std::vector<std::string>> repeated;  // every one, in order
   std::set<std::string> flags;
   std::vector<std::string> positionals;
 
@@ -31,7 +32,7 @@ struct ParseResult {
 
 // Parses argv[first..argc). "--name value" and "--name=value" are both accepted;
 // "--" ends the options.
-ParseResult ParseArgs(int argc, char** argv, int first, const OptionSpec& spec);
+ParseResult ParseArgs(int argc, char** argv, int first, const KnownOptions& known);
 
 // A whole number in [min, max], decimal or 0x-prefixed hexadecimal.
 std::optional<long> ParseNumber(const std::string& text, long min, long max);

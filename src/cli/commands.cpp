@@ -6,7 +6,8 @@ namespace velmora::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"ports", "", "list the serial ports present, in probe order", &RunPorts},
+      {"ports", "[--port P]...", "list the serial ports present, in probe order (--port: only those named)",
+       &RunPorts},
       {"send", "--port P [--baud B] [--fill] HEX...",
        "send one frame and print the reply (--fill computes length and checksum)", &RunSend},
       {"monitor", "--port P [--baud B] [--hex]", "print what arrives on the line until interrupted",

@@ -6,6 +6,4 @@ namespace velmora::cli {
 
 std::unique_ptr<Port> MakeSerialPort() { return std::make_unique<CSerialPort>(); }
 
-std::vector<std::string> PresentPorts() { return EnumeratePorts(); }
-
 }  // namespace velmora::cli

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "platform/serial/port.h"
+#include "platform/serial/port_enumeration.h"
 
 namespace velmora::cli {
 
 std::unique_ptr<Port> MakeSerialPort();
-// The ports present, in probe order.
-std::vector<std::string> PresentPorts();
 
 }  // namespace velmora::cli

@@ -41,7 +41,7 @@ class CUart::UploadLine final : public YmodemLine {
 
   std::size_t Write(ByteView bytes) override {
     std::lock_guard lock(uart_.queue_mutex_);
-    if (!uart_.open_) return 0;
+    if (!uart_.IsOpen()) return 0;
     return uart_.port_->Write(bytes);
   }
   std::size_t Read(std::span<std::uint8_t> buffer) override {
@@ -73,7 +73,6 @@ CUart::~CUart() {
   reply_queue_.clear();
   ymodem_.Reset();
   port_->Close();
-  open_ = false;
 }
 
 void CUart::Stop(std::atomic<bool>& running, std::thread& thread) {
@@ -92,23 +91,17 @@ bool CUart::SleepFor(int milliseconds, const std::atomic<bool>& running) {
 }
 
 OpenResult CUart::Open(const std::string& name, int baud) {
-  if (open_) return {PortError::kAlreadyOpen, 0};
+  if (IsOpen()) return {PortError::kAlreadyOpen, 0};
   if (name.empty()) return {PortError::kNoName, 0};
   std::lock_guard lock(queue_mutex_);
   const OpenResult result = port_->Open(name, baud);
-  if (result) {
-    port_name_ = name;
-    port_removed_ = false;
-    open_ = true;
-  }
+  if (result) port_removed_ = false;
   return result;
 }
 
 void CUart::Close() {
   std::lock_guard lock(queue_mutex_);
   port_->Close();
-  open_ = false;
-  port_name_.clear();
 }
 
 void CUart::Enqueue(ByteView frame) {
@@ -165,12 +158,9 @@ int CUart::UploadPercent() const {
 
 // Called with queue_mutex_ held.
 std::size_t CUart::ReadPort(std::span<std::uint8_t> buffer) {
-  if (!open_) return 0;
+  if (!IsOpen()) return 0;
   const ReadResult result = port_->Read(buffer);
-  if (result.removed) {
-    open_ = false;
-    port_removed_ = true;
-  }
+  if (result.removed) port_removed_ = true;
   return std::min(result.count, buffer.size());
 }
 
@@ -203,7 +193,7 @@ void CUart::RunTransactionCycle() {
         had_frame = true;
         const Bytes frame = std::move(send_queue_.front());
         send_queue_.pop_front();
-        if (open_) {
+        if (IsOpen()) {
           bool done = false;
           for (int attempt = 0; attempt < kAttempts && !done; ++attempt) {
             if (attempt > 0) SleepFor(kRetryPauseMs, send_running_);
@@ -225,7 +215,7 @@ bool CUart::Attempt(const Bytes& frame) {
     // Too short to carry a class and an opcode: written, never answered.
     return port_->Write(frame) == frame.size();
   }
-  if (!open_ || port_->Write(frame) < frame.size()) return false;
+  if (!IsOpen() || port_->Write(frame) < frame.size()) return false;
 
   const std::uint8_t cls = frame[kOffClass];
   const std::uint8_t opcode = frame[kOffOpcode];
@@ -254,10 +244,10 @@ bool CUart::Attempt(const Bytes& frame) {
 void CUart::MonitorReader() {
   std::array<std::uint8_t, kMonitorRead> buffer;
   while (monitor_running_) {
-    if (open_ && !paused_) {
+    if (IsOpen() && !paused_) {
       std::lock_guard lock(queue_mutex_);
       try {
-        if (open_ && !paused_) {
+        if (IsOpen() && !paused_) {
           const std::size_t n = ReadPort(buffer);
           if (n > 0) RecordReceived(ByteView(buffer.data(), n));
         }

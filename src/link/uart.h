@@ -11,15 +11,17 @@
 //                   send loop holds it for a whole transaction, sleeps included; the
 //                   monitor reader for one non-blocking read; the upload thread for
 //                   each single read or write; Open and Close (user-interface thread)
-//                   while they change the port.
+//                   while they change the port. The port selection may also open and
+//                   close the port directly (port()); the port's own lock keeps that
+//                   apart from a running read or write.
 //   monitor_mutex_  guards debug_log_. Worker threads take it inside queue_mutex_;
 //                   the user-interface thread takes it alone. Nobody takes
 //                   queue_mutex_ while holding monitor_mutex_.
 //   sleep_mutex_    only pairs with wake_ so that the destructor can cut the
 //                   workers' sleeps short; never held while taking another lock.
 //   Atomics, read without a lock: the running flags, the pause flag, the hex flag,
-//   the open flag, the removal flag, the upload's address, kind and result.
-//   port_name_ belongs to the user-interface thread.
+//   the removal flag, the upload's address, kind and result. Whether the port is
+//   open is the port's own atomic flag.
 
 #include <atomic>
 #include <condition_variable>
@@ -59,8 +61,9 @@ class CUart : public LinkQueue {
   // Port state (user-interface thread). Open refuses while a port is open.
   OpenResult Open(const std::string& name, int baud);
   void Close();
-  bool IsOpen() const { return open_.load(); }
-  const std::string& port_name() const { return port_name_; }
+  bool IsOpen() const { return port_->IsOpen(); }
+  // The engine's port, for the probe and the switch of the port selection.
+  Port& port() { return *port_; }
   // True once after the adapter went away; the engine has closed the port by then.
   // The owner reacts (Close, a message, a switch to another port).
   bool TakePortRemoved() { return port_removed_.exchange(false); }
@@ -100,9 +103,7 @@ class CUart : public LinkQueue {
   void Stop(std::atomic<bool>& running, std::thread& thread);
 
   std::atomic<bool> hex_monitor_{false};
-  std::string port_name_;
   std::mutex queue_mutex_;
-  std::atomic<bool> open_{false};
   std::atomic<bool> port_removed_{false};
   std::string debug_log_;
   std::mutex monitor_mutex_;

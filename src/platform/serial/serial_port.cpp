@@ -159,7 +159,6 @@ OpenResult CSerialPort::Open(const std::string& name, int baud) {
   fd_ = fd;
   marked_exclusive_ = marked;
   name_ = name;
-  removal_pending_ = false;
   open_.store(true);
   return {};
 }
@@ -171,7 +170,6 @@ void CSerialPort::Close() {
   }
   std::lock_guard lock(io_mutex_);
   CloseLocked();
-  removal_pending_ = false;
   std::uint64_t drained = 0;
   if (wake_fd_ >= 0) (void)!::read(wake_fd_, &drained, sizeof drained);
 }
@@ -186,11 +184,6 @@ void CSerialPort::CloseLocked() {
   fd_ = -1;
 }
 
-void CSerialPort::CloseAsRemovedLocked() {
-  CloseLocked();
-  removal_pending_ = true;
-}
-
 bool CSerialPort::IsOpen() const { return open_.load(); }
 
 std::string CSerialPort::Name() const {
@@ -200,12 +193,7 @@ std::string CSerialPort::Name() const {
 
 ReadResult CSerialPort::Read(std::span<std::uint8_t> buffer) {
   std::lock_guard lock(io_mutex_);
-  if (fd_ < 0) {
-    const bool removed = removal_pending_;
-    removal_pending_ = false;
-    return {0, removed};
-  }
-  if (buffer.empty()) return {};
+  if (fd_ < 0 || buffer.empty()) return {};
 
   // With VMIN = VTIME = 0 a read of 0 bytes also means "nothing yet", so ask poll
   // first: input followed by a read of 0 bytes, or a hang-up, is the adapter going.
@@ -222,9 +210,10 @@ ReadResult CSerialPort::Read(std::span<std::uint8_t> buffer) {
       n = ::read(fd_, buffer.data(), buffer.size());
     } while (n < 0 && errno == EINTR);
     if (n > 0) return {static_cast<std::size_t>(n), false};
-    if (n < 0 && (errno == EAGAIN || !MeansRemoved(errno))) return {};
-    CloseLocked();
-    return {0, true};
+    if (n == 0 || MeansRemoved(errno)) {
+      CloseLocked();
+      return {0, true};
+    }
   }
   if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
     CloseLocked();
@@ -254,14 +243,10 @@ std::size_t CSerialPort::Write(std::span<const std::uint8_t> bytes) {
       if (ready < 0 && errno == EINTR) continue;
       if (ready <= 0) break;              // time-out
       if (fds[1].revents & POLLIN) break;  // Close wants the port
-      if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLOUT)) {
-        CloseAsRemovedLocked();
-        break;
-      }
+      if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLOUT)) break;
       continue;
     }
-    if (n < 0 && MeansRemoved(errno)) CloseAsRemovedLocked();
-    break;
+    break;  // EIO and the like: the device is going; the next Read reports it
   }
   return written;
 }

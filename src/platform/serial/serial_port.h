@@ -6,16 +6,19 @@
 // which holds across processes, across file descriptors within one process and
 // for root, and dies with its holder. On a real tty TIOCEXCL is set as well, so
 // that programs which take no lock (but are not root) are kept out too; a tty
-// another program has marked exclusive is refused even to root. Because the lock lives on the device node,
-// a /dev/serial/by-id link and the ttyUSB name it points to are the same port.
+// another program has marked exclusive is refused even to root. Because the lock
+// lives on the device node, a /dev/serial/by-id link and the ttyUSB name it
+// points to are the same port.
 //
 // Removal: when the adapter goes away (hang-up, a read of 0 bytes after poll
-// reported input, EIO) the port closes itself and the next Read reports
-// `removed` exactly once; later reads on the closed port return nothing.
+// reported input, EIO) Read closes the port and reports `removed` exactly once;
+// later reads on the closed port return nothing. A Write that meets the removal
+// only stops short and leaves the port open, because callers read only while
+// the port is open and the report must reach them.
 //
 // Threads and locks: Open and Close run on the user-interface thread, Read and
-// Write on the link engine's threads. `io_mutex_` guards the descriptor, the name
-// and the pending-removal mark, so a Close never pulls the descriptor from under
+// Write on the link engine's threads. `io_mutex_` guards the descriptor and the
+// name, so a Close never pulls the descriptor from under
 // a running read or write. A Write waiting for room in the output buffer also
 // watches `wake_fd_`, which Close signals before it takes the lock, so Close
 // waits for no time-out. `open_` is atomic: IsOpen takes no lock.
@@ -51,13 +54,11 @@ class CSerialPort : public Port {
 
  private:
   void CloseLocked();
-  void CloseAsRemovedLocked();
 
   mutable std::mutex io_mutex_;
   int fd_ = -1;
   bool marked_exclusive_ = false;  // TIOCEXCL set by us, cleared again on close
   std::string name_;
-  bool removal_pending_ = false;  // a Write saw the removal; the next Read reports it
   std::atomic<bool> open_{false};
   int wake_fd_ = -1;
 };
