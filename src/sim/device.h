@@ -67,7 +67,7 @@ class Device {
   // Reads (class 0xF7): read_handlers.cpp; status and effects: status_handlers.cpp.
   void OnRequest(const Frame& f, Micros now, std::vector<Emission>& out);
   std::optional<Bytes> ReadChannelParameter(const Frame& f);
-  Bytes ReadEq(const Frame& f);
+  std::optional<Bytes> ReadEq(const Frame& f);
   Bytes ReadStatus(Micros now);
   std::optional<Bytes> ReadEffectsBlock(const Frame& f);
   // Writes (class 0xF3): write_handlers.cpp.

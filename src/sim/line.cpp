@@ -129,6 +129,15 @@ void Line::Flush(Bytes& out) {
   const bool first = first_answer_;
   first_answer_ = false;
   if (w.devices.size() > 1) {
+    // Overlapping drivers also break the start and stop bits, so a collision
+    // never reads as a frame. The OR alone would sum up about once in 256
+    // times, and identical collisions repeat, so the host would keep
+    // assigning an address to a chip id nobody has.
+    Bytes& bytes = on_wire_->bytes;
+    const std::size_t length = bytes.size() > kOffLength ? bytes[kOffLength] : 0;
+    if (length >= kMinFrameLength && length <= bytes.size() &&
+        FrameChecksum(ByteView(bytes.data(), length)) == bytes[length - 1])
+      bytes[length - 1] ^= 0xFF;
     std::string who;
     for (int d : w.devices) who += (who.empty() ? "" : ",") + Number(d);
     log_->Frame(at, "<dev", who, "collision", w.bytes);

@@ -7,7 +7,8 @@
 // due time and put on a wire that runs at the configured baud rate: a
 // transmission that starts while another is still on the wire collides with
 // it, and the host receives the bytewise OR of the overlapping frames (as
-// from open-collector drivers), which fails its checksum. While one device
+// from open-collector drivers), which never passes as a frame: should the OR
+// happen to sum up, its checksum byte is garbled as the broken framing would. While one device
 // receives an upload, the line carries raw bytes to that device only.
 //
 // Not thread-safe: one thread drives a Line.

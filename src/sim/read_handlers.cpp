@@ -110,11 +110,13 @@ std::optional<Bytes> Device::ReadChannelParameter(const Frame& f) {
   return reply.Finish();
 }
 
-Bytes Device::ReadEq(const Frame& f) {
+std::optional<Bytes> Device::ReadEq(const Frame& f) {
   const bool input = f[kOffOpcode] == op::kReadInputEq;
-  const int index = f.size() > 5 ? f[5] : 0;
-  const int first = f.size() > 7 ? std::min<int>(f[7], kEqBands - 16) : 0;
-  const auto ch = static_cast<std::size_t>(std::min(index, kMaxChannels - 1));
+  if (f.size() < 10) return std::nullopt;
+  const int index = f[5];
+  if (index >= (input ? spec_.inputs : spec_.outputs)) return std::nullopt;
+  const int first = std::min<int>(f[7], kEqBands - 16);
+  const auto ch = static_cast<std::size_t>(index);
   const auto& eq = input ? store_.current().inputs[ch].eq : store_.current().outputs[ch].eq;
   CommandFrame reply = ReplyTo(f);
   for (int b = first; b < first + 16; ++b) {

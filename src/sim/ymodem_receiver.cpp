@@ -16,7 +16,7 @@ Bytes One(std::uint8_t b) { return Bytes{b}; }
 }  // namespace
 
 YmodemReceiver::YmodemReceiver(UploadKind kind, Micros now, Options options)
-    : kind_(kind), options_(options), last_byte_(now), last_c_(now) {}
+    : kind_(kind), options_(options), last_byte_(now), last_progress_(now), last_c_(now) {}
 
 std::vector<YmodemReceiver::Output> YmodemReceiver::Begin() { return {{0, One(kCrcRequest)}}; }
 
@@ -73,6 +73,7 @@ void YmodemReceiver::Process(std::vector<Output>& out, Micros) {
     }
     const Bytes block(data.begin(), data.end());
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+    last_progress_ = last_byte_;
     AcceptBlock(number, block, out);
   }
 }
@@ -130,9 +131,9 @@ void YmodemReceiver::Error(std::vector<Output>& out, const std::string& why) {
 std::vector<YmodemReceiver::Output> YmodemReceiver::Tick(Micros now) {
   std::vector<Output> out;
   if (finished()) return out;
-  if (now - last_byte_ >= options_.silence_limit) {
+  if (now - last_progress_ >= options_.silence_limit) {
     out.push_back({0, Bytes{kCan, kCan}});
-    Finish(false, "the sender went silent");
+    Finish(false, "no good block for " + std::to_string(options_.silence_limit / 1000000) + " s");
     return out;
   }
   if (!buffer_.empty() && now - last_byte_ >= options_.block_timeout) {
@@ -149,7 +150,7 @@ std::vector<YmodemReceiver::Output> YmodemReceiver::Tick(Micros now) {
 }
 
 Micros YmodemReceiver::NextDeadline() const {
-  Micros next = last_byte_ + options_.silence_limit;
+  Micros next = last_progress_ + options_.silence_limit;
   if (!buffer_.empty()) next = std::min(next, last_byte_ + options_.block_timeout);
   if (phase_ == Phase::kAwaitBlock0 && buffer_.empty())
     next = std::min(next, last_c_ + options_.start_retry);

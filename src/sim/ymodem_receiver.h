@@ -5,7 +5,8 @@
 // It sends 'C' until block 0 arrives, checks every block (block number and
 // its complement, CRC), ACKs good ones (a repeat of the last block is ACKed
 // and not stored twice), NAKs bad ones, ACKs the EOT and hands back the image
-// trimmed to the size named in block 0. Too many errors or a long silence
+// trimmed to the size named in block 0. Too many errors, or a long time
+// without a good block (silence, or a host that went back to sending frames),
 // cancel the transfer (CAN CAN). Pure logic over bytes and a clock.
 
 #include <optional>
@@ -31,7 +32,7 @@ class YmodemReceiver {
   struct Options {
     Micros start_retry = 1000 * kMillis;    // 'C' repeated this often until block 0
     Micros block_timeout = 1000 * kMillis;  // a block stalled this long is NAKed
-    Micros silence_limit = 10000 * kMillis; // no byte at all for this long: cancel
+    Micros silence_limit = 10000 * kMillis; // no good block for this long: cancel
     Micros c_after_ack = 50 * kMillis;      // 'C' after block 0's ACK, sent apart from it
     int max_errors = 10;
   };
@@ -67,6 +68,8 @@ class YmodemReceiver {
   Phase phase_ = Phase::kAwaitBlock0;
   Bytes buffer_;
   Micros last_byte_;
+  Micros last_progress_;  // start, or the last good block: frames sent by a host
+                          // that gave up do not keep the device deaf
   Micros last_c_;
   int errors_ = 0;
   unsigned next_block_ = 1;

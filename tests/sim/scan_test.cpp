@@ -76,6 +76,23 @@ TEST(Scan, DevicesThatAnswerAtDifferentLatenciesDoNotCollideAndAreStillAddressed
   ExpectAllAddressed(line, RunConsoleScan(wire, {}).devices);
 }
 
+TEST(Scan, ACollisionNeverReadsAsAFrameEvenWhenItsOrSumsUp) {
+  // The OR of these two identities carries a valid checksum for chip id
+  // 02 04 00 00 00 00 00 00, which neither device has.
+  auto specs = DefaultDevices(2, 1, 3 * kMillis);
+  specs[0].chip_id = {0x02, 0, 0, 0, 0, 0, 0, 0};
+  specs[1].chip_id = {0, 0x04, 0, 0, 0, 0, 0, 0};
+  Line line(specs, LineOptions{});
+  VirtualWire wire(line);
+  wire.Write(CommandFrame(FrameClass::kScan, 0, 0xEF).Finish());
+  wire.Write(CommandFrame(FrameClass::kScan, 0, 0xE1).Finish());
+  wire.SleepUntil(100 * kMillis);
+  const Bytes read = wire.Read(256);
+  EXPECT_EQ(read.size(), 14u);
+  EXPECT_FALSE(ExtractReply(read));
+  ExpectAllAddressed(line, RunConsoleScan(wire, {}).devices);
+}
+
 TEST(Scan, EightDevicesOverTheTerminalOfTheRunningEmulator) {
   testing::SimProcess sim({VELMORA_SIM_BINARY, "--devices", "8", "--seed", "11", "--stdin-control"});
   ASSERT_TRUE(sim.ok());

@@ -86,6 +86,17 @@ TEST(YmodemReceiver, CancelsAfterTooManyErrorsOrALongSilence) {
   EXPECT_FALSE(silent.result()->complete);
   EXPECT_GE(c_count, 5);  // kept asking before it gave up
   EXPECT_LE(now, 11'000 * kMillis);
+
+  // A host that gave up and went back to polling must not keep the device deaf.
+  YmodemReceiver abandoned(UploadKind::kFirmware, 0);
+  abandoned.Begin();
+  const Bytes status_request = CommandFrame(FrameClass::kRequest, 1, 0xD0).Byte(0).Finish();
+  for (now = 0; !abandoned.finished() && now < 60'000 * kMillis; now += 200 * kMillis) {
+    abandoned.Feed(status_request, now);
+    abandoned.Tick(now);
+  }
+  ASSERT_TRUE(abandoned.finished());
+  EXPECT_LE(now, 11'000 * kMillis);
 }
 
 // The console's sender, step by step: mode command, 200 ms, 'C', block 0,
