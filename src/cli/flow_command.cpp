@@ -11,7 +11,7 @@ namespace {
 void OnInterrupt(int) { FlowSession::Interrupted() = true; }
 }  // namespace
 
-OptionSpec ScanOptions(OptionSpec own) {
+KnownOptions ScanOptions(KnownOptions own) {
   own.with_value.insert({"port", "baud", "time"});
   return own;
 }

@@ -18,7 +18,7 @@ struct ScannedLine {
 };
 
 // The options every scanning command takes besides its own.
-OptionSpec ScanOptions(OptionSpec own);
+KnownOptions ScanOptions(KnownOptions own);
 
 // Reads the line and --time options, opens the link and scans. Sets `exit`
 // and returns nothing when the command cannot go on (bad arguments: usage;
