@@ -42,7 +42,9 @@ class FlowOwner {
   // A device confirmed its address; its record is the last of the list.
   // The window adds its tree node here.
   virtual void OnDeviceFound(const DeviceRecord& record) { (void)record; }
-  // The scan's countdown ran out (or the scan was cut short).
+  // The scan's countdown ran out (or the scan was cut short). The owner starts
+  // the meter poll when devices were found (the window once its wait dialog
+  // has closed).
   virtual void OnScanFinished(std::size_t devices_found) { (void)devices_found; }
 
   // The sequence finished a step (read steps 1..11) or a batch (write-all),

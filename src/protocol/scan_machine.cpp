@@ -8,6 +8,7 @@
 namespace velmora::protocol {
 
 void ScanMachine::BeginNewScan() {
+  context_.timers.KillTimer(timer_code::kMeterPoll);  // its replies must not mix with the scan's
   context_.devices.clear();
   device_count_ = 0;
 }

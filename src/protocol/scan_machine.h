@@ -10,8 +10,8 @@
 //           appended; silence -> AssignAddress once more, then query again
 //
 // How the owner runs a scan (the window's StartScan):
-//   1. stop the meter poll; BeginNewScan() (the list is emptied: the owner
-//      drops its per-device state and tree nodes first);
+//   1. BeginNewScan(): the meter poll stops and the list is emptied (the
+//      owner drops its per-device state and tree nodes first);
 //   2. no port open: tell the user and stop;
 //   3. SendScanBegin(), wait 500 ms, SendScanBegin(), wait 500 ms (the waits
 //      are the owner's: the window sleeps, the CLI runs its loop);
@@ -33,7 +33,7 @@ class ScanMachine {
 
   explicit ScanMachine(FlowContext& context) : context_(context) {}
 
-  // Empties the device list and the count of devices found.
+  // Stops the meter poll; empties the device list and the count of devices found.
   void BeginNewScan();
   void SendScanBegin();
   // Countdown = the scan time setting; step 0; arms timer 140.
