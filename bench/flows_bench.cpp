@@ -16,9 +16,9 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 sim::DeviceSpec Device(const std::string& name, std::uint8_t tag, int inputs, int outputs) {
-  sim::DeviceSpec spec = testing::Spec(name, tag, inputs, outputs);
-  spec.latency = 5 * sim::kMillis;
-  return spec;
+  sim::DeviceSpec device = testing::LineDevice(name, tag, inputs, outputs);
+  device.latency = 5 * sim::kMillis;
+  return device;
 }
 
 int Requests(int inputs, int outputs) {
@@ -50,12 +50,12 @@ void FullRead(int inputs, int outputs) {
 }
 
 void Scan(int count) {
-  std::vector<sim::DeviceSpec> specs;
+  std::vector<sim::DeviceSpec> devices;
   for (int i = 1; i <= count; ++i) {
     const int inputs = i % 3 == 0 ? 2 : 8, outputs = i % 3 == 0 ? 6 : 8;
-    specs.push_back(Device("DSP-" + std::to_string(i), static_cast<std::uint8_t>(i), inputs, outputs));
+    devices.push_back(Device("DSP-" + std::to_string(i), static_cast<std::uint8_t>(i), inputs, outputs));
   }
-  testing::EmulatedLine emulator(std::move(specs));
+  testing::EmulatedLine emulator(std::move(devices));
   emulator.Run();
   testing::LiveConsole console(emulator.tty());
   const auto start = Clock::now();

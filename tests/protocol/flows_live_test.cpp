@@ -15,7 +15,7 @@ namespace {
 
 using testing::EmulatedLine;
 using testing::LiveConsole;
-using testing::Spec;
+using testing::LineDevice;
 
 constexpr std::uint32_t kQuickScanMs = 2000;  // enough for one or two devices at 1 ms latency
 
@@ -156,7 +156,7 @@ void ForgetLevelsOfRoutesOff(DeviceRecord& r) {
 }
 
 TEST(FlowsLive, AScanFindsThreeDevicesWithTheirAddressesNamesAndCounts) {
-  EmulatedLine emulator({Spec("Stage left", 1, 2, 2), Spec("Stage right", 2, 1, 1), Spec("Delay tower", 3, 8, 4)});
+  EmulatedLine emulator({LineDevice("Stage left", 1, 2, 2), LineDevice("Stage right", 2, 1, 1), LineDevice("Delay tower", 3, 8, 4)});
   emulator.Run();
   LiveConsole console(emulator.tty());
   console.Scan(5000);
@@ -178,7 +178,7 @@ TEST(FlowsLive, AScanFindsThreeDevicesWithTheirAddressesNamesAndCounts) {
 }
 
 TEST(FlowsLive, AFullReadOfASmallDeviceGivesTheEmulatorsStore) {
-  EmulatedLine emulator({Spec("Small", 1, 2, 2)});
+  EmulatedLine emulator({LineDevice("Small", 1, 2, 2)});
   const sim::ParameterSet store = RandomStore(11);
   emulator.line().device(1)->store().current() = store;
   emulator.line().device(1)->store().Rename(4, "Evening");
@@ -196,7 +196,7 @@ TEST(FlowsLive, AFullReadOfASmallDeviceGivesTheEmulatorsStore) {
 }
 
 TEST(FlowsLive, WriteAllThenReadBackIsTheIdentity) {
-  EmulatedLine emulator({Spec("Small", 1, 2, 2)});
+  EmulatedLine emulator({LineDevice("Small", 1, 2, 2)});
   emulator.Run();
   LiveConsole console(emulator.tty());
   console.Scan(kQuickScanMs);
@@ -215,7 +215,7 @@ TEST(FlowsLive, WriteAllThenReadBackIsTheIdentity) {
 }
 
 TEST(FlowsLive, AnUnpluggedDeviceGoesOfflineAtItsNextPoll) {
-  EmulatedLine emulator({Spec("Stays", 1, 1, 1), Spec("Leaves", 2, 1, 1)});
+  EmulatedLine emulator({LineDevice("Stays", 1, 1, 1), LineDevice("Leaves", 2, 1, 1)});
   emulator.Run();
   LiveConsole console(emulator.tty());
   console.Scan(kQuickScanMs);

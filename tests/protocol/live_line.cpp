@@ -62,14 +62,14 @@ std::string EmulatedLine::Control(const std::string& command) {
   return reply;
 }
 
-sim::DeviceSpec Spec(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs) {
-  sim::DeviceSpec spec;
-  spec.name = name;
-  spec.chip_id = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, chip_tag};
-  spec.inputs = inputs;
-  spec.outputs = outputs;
-  spec.latency = 1 * sim::kMillis;
-  return spec;
+sim::DeviceSpec LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs) {
+  sim::DeviceSpec device;
+  device.name = name;
+  device.chip_id = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, chip_tag};
+  device.inputs = inputs;
+  device.outputs = outputs;
+  device.latency = 1 * sim::kMillis;
+  return device;
 }
 
 LiveConsole::LiveConsole(const std::string& tty)

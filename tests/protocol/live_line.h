@@ -39,7 +39,7 @@ class EmulatedLine {
   std::thread thread_;
 };
 
-sim::DeviceSpec Spec(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs);
+sim::DeviceSpec LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs);
 
 class LiveConsole : public protocol::FlowOwner {
  public:
