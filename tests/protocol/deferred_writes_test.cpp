@@ -130,3 +130,50 @@ TEST(DeferredWrite, ATimerForADeletedDeviceSendsNothingAndIsKilled) {
 
 }  // namespace
 }  // namespace velmora::protocol
+
+namespace velmora::protocol {
+namespace {
+
+TEST(DeferredWrite, PinkNoiseCarriesTheChannelBitPlayOrStopAndThePinkNoiseSettings) {
+  testing::FlowRig rig;
+  rig.AddDevice(4, 4);
+  rig.settings.config_pink_noise_volume = 200;
+  rig.settings.config_pink_noise_address = 0x00012345;
+  rig.settings.config_pink_noise_size = 0x00ABCDEF;
+  for (bool play : {true, false}) {
+    rig.link.sent.clear();
+    ArmDeferredWrite(rig.timers, TimerRequestId::PinkNoise(1, 2, play));
+    rig.timers.Advance(kDeferredWriteMs);
+    ASSERT_EQ(rig.link.sent.size(), 1u);
+    const Bytes& f = rig.link.sent[0];
+    EXPECT_EQ(f, *PinkNoise(1, 2, play, rig.settings));
+    EXPECT_EQ(f[5], 1 << 2);
+    EXPECT_EQ(f[6], play ? 1 : 0);
+    EXPECT_EQ(f[8], 200);
+    EXPECT_EQ((std::vector<std::uint8_t>(f.begin() + 9, f.begin() + 17)),
+              (std::vector<std::uint8_t>{0x00, 0x01, 0x23, 0x45, 0x00, 0xAB, 0xCD, 0xEF}));
+  }
+}
+
+TEST(TickScheduler, BehavesAsWindowTimers) {
+  std::vector<std::pair<std::int64_t, std::uint32_t>> fired;
+  TickScheduler* self = nullptr;
+  TickScheduler timers([&](std::uint32_t id) {
+    fired.emplace_back(self->now_ms(), id);
+    if (id == 1) self->KillTimer(1);  // a one-shot: its handler kills it
+  });
+  self = &timers;
+  timers.SetTimer(1, 100);
+  timers.SetTimer(2, 200);  // periodic until killed
+  timers.Advance(50);
+  timers.SetTimer(1, 100);  // arming again restarts the countdown
+  timers.Advance(550);
+  EXPECT_EQ(fired, (std::vector<std::pair<std::int64_t, std::uint32_t>>{
+                       {150, 1}, {200, 2}, {400, 2}, {600, 2}}));
+  timers.KillTimer(2);
+  EXPECT_TRUE(timers.empty());
+  EXPECT_FALSE(timers.FireNext());
+}
+
+}  // namespace
+}  // namespace velmora::protocol
