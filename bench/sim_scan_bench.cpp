@@ -48,6 +48,7 @@ void Print(const char* how, int devices, const Figures& f) {
   std::printf("%-9s %d device(s): median %5.0f ms (%5.0f ms after the first ScanQuery), p90 %5.0f ms, worst %5.0f ms, "
               "within the default 5 s scan %d/%d\n",
               how, devices, f.median, f.median - kFirstQueryMs, f.p90, f.worst, f.within_default_scan, f.runs);
+  std::fflush(stdout);
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 namespace velmora::sim {
 
-Device::Device(int number, DeviceSpec spec, EffectsShape effects, std::uint64_t seed)
+Device::Device(int number, DeviceSetup setup, EffectsShape effects, std::uint64_t seed)
     : number_(number),
-      spec_(std::move(spec)),
+      setup_(std::move(setup)),
       effects_(effects),
-      name_(spec_.name.substr(0, kNameLength)),
+      name_(setup_.name.substr(0, kNameLength)),
       scan_(seed ^ 0x5CA9ull),
       levels_(seed ^ 0x1E7E15ull) {}
 
@@ -33,7 +33,7 @@ void Device::OnFrame(const Bytes& f, Micros now, std::vector<Emission>& out, boo
 
 void Device::Reply(Bytes frame, Micros now, std::vector<Emission>& out) {
   Emission e;
-  e.due = now + spec_.latency;
+  e.due = now + setup_.latency;
   e.answers_opcode = frame[kOffOpcode];
   e.bytes = std::move(frame);
   e.is_reply = true;
@@ -96,7 +96,7 @@ void Device::EmitUpload(const std::vector<YmodemReceiver::Output>& outputs, Micr
                         std::vector<Emission>& out) {
   for (const auto& o : outputs) {
     Emission e;
-    e.due = now + spec_.latency + o.delay;
+    e.due = now + setup_.latency + o.delay;
     e.bytes = o.bytes;
     out.push_back(std::move(e));
   }

@@ -28,7 +28,7 @@ struct Emission {
 
 class Device {
  public:
-  Device(int number, DeviceSpec spec, EffectsShape effects, std::uint64_t seed);
+  Device(int number, DeviceSetup setup, EffectsShape effects, std::uint64_t seed);
 
   // A valid frame from the host. Every device hears every frame.
   // `clean_answer_heard`: a device's identity went over the wire intact since
@@ -47,13 +47,13 @@ class Device {
   int number() const { return number_; }  // 1-based position on the line
   std::uint8_t address() const { return address_; }
   const std::string& name() const { return name_; }
-  const ChipId& chip_id() const { return spec_.chip_id; }
-  int inputs() const { return spec_.inputs; }
-  int outputs() const { return spec_.outputs; }
-  Micros latency() const { return spec_.latency; }
-  void set_latency(Micros latency) { spec_.latency = latency; }
-  Faults& faults() { return spec_.faults; }
-  const Faults& faults() const { return spec_.faults; }
+  const ChipId& chip_id() const { return setup_.chip_id; }
+  int inputs() const { return setup_.inputs; }
+  int outputs() const { return setup_.outputs; }
+  Micros latency() const { return setup_.latency; }
+  void set_latency(Micros latency) { setup_.latency = latency; }
+  Faults& faults() { return setup_.faults; }
+  const Faults& faults() const { return setup_.faults; }
   ParameterStore& store() { return store_; }
   const ParameterStore& store() const { return store_; }
   LevelsModel& levels() { return levels_; }
@@ -89,7 +89,7 @@ class Device {
                   std::vector<Emission>& out);
 
   int number_;
-  DeviceSpec spec_;
+  DeviceSetup setup_;
   EffectsShape effects_;
   std::string name_;
   std::uint8_t address_ = 0;  // 0: none yet

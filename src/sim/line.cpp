@@ -18,15 +18,15 @@ std::uint64_t Mix(std::uint64_t seed, std::uint64_t salt) {
 std::string Number(int n) { return std::to_string(n); }
 }  // namespace
 
-Line::Line(std::vector<DeviceSpec> devices, LineOptions options, TrafficLog* log)
+Line::Line(std::vector<DeviceSetup> devices, LineOptions options, TrafficLog* log)
     : options_(options),
       // Ten bits per byte on the wire: start, eight data, stop.
       byte_time_(std::max<Micros>(1, 10'000'000 / std::max(options.baud, 1))),
       log_(log ? log : &null_log_) {
   int number = 1;
-  for (DeviceSpec& spec : devices) {
+  for (DeviceSetup& setup : devices) {
     const std::uint64_t seed = Mix(options.seed, static_cast<std::uint64_t>(number));
-    devices_.push_back(std::make_unique<Device>(number, std::move(spec), options.effects, seed));
+    devices_.push_back(std::make_unique<Device>(number, std::move(setup), options.effects, seed));
     fault_random_.emplace_back(Mix(seed, 0xFA17));
     ++number;
   }
@@ -47,6 +47,7 @@ Device* Line::Uploading() {
 
 void Line::Receive(ByteView bytes, Micros now) {
   if (Device* receiver = Uploading()) {
+    log_->Frame(now, "host>", Number(receiver->number()), "upload data", bytes);
     std::vector<Emission> out;
     receiver->OnUploadBytes(bytes, now, out);
     Schedule(*receiver, out, now);

@@ -35,7 +35,7 @@ class Line {
  public:
   using UploadSink = std::function<void(const Device&, const ReceivedUpload&, Micros now)>;
 
-  Line(std::vector<DeviceSpec> devices, LineOptions options, TrafficLog* log = nullptr);
+  Line(std::vector<DeviceSetup> devices, LineOptions options, TrafficLog* log = nullptr);
 
   // Bytes the host wrote, at `now`.
   void Receive(ByteView bytes, Micros now);

@@ -31,7 +31,7 @@ std::optional<Bytes> Device::ReadChannelParameter(const Frame& f) {
   const bool input_read = opcode == op::kReadInputGain || opcode == op::kReadNoiseGate ||
                           opcode == op::kReadInputDelay || opcode == op::kReadInputPolarity ||
                           opcode == op::kReadMatrixRow;
-  const int count = input_read ? spec_.inputs : spec_.outputs;
+  const int count = input_read ? setup_.inputs : setup_.outputs;
   // A channel the device does not have is not answered.
   if (opcode != op::kReadOutputGains && (f.size() < 8 || index >= count)) return std::nullopt;
   const auto ch = static_cast<std::size_t>(index);
@@ -45,7 +45,7 @@ std::optional<Bytes> Device::ReadChannelParameter(const Frame& f) {
     }
     case op::kReadOutputGains: {
       std::uint8_t mutes = 0;
-      for (int j = 0; j < spec_.outputs; ++j)
+      for (int j = 0; j < setup_.outputs; ++j)
         if (set.outputs[static_cast<std::size_t>(j)].mute) mutes |= static_cast<std::uint8_t>(1u << j);
       reply.Byte(0x0A).Byte(mutes).Byte(0x01);
       for (int j = 0; j < kMaxChannels; ++j) reply.Le16(GainField(set.outputs[static_cast<std::size_t>(j)].gain));
@@ -114,7 +114,7 @@ std::optional<Bytes> Device::ReadEq(const Frame& f) {
   const bool input = f[kOffOpcode] == op::kReadInputEq;
   if (f.size() < 10) return std::nullopt;
   const int index = f[5];
-  if (index >= (input ? spec_.inputs : spec_.outputs)) return std::nullopt;
+  if (index >= (input ? setup_.inputs : setup_.outputs)) return std::nullopt;
   const int first = std::min<int>(f[7], kEqBands - 16);
   const auto ch = static_cast<std::size_t>(index);
   const auto& eq = input ? store_.current().inputs[ch].eq : store_.current().outputs[ch].eq;

@@ -21,7 +21,7 @@ void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out,
   const bool waiting = address_ == 0;
   auto identity = [&](Micros backoff) {
     CommandFrame reply(FrameClass::kScan, kBroadcastReply, op::kScanIdentity);
-    reply.Raw(spec_.chip_id);
+    reply.Raw(setup_.chip_id);
     Reply(reply.Finish(), now + backoff, out);
   };
 
@@ -31,15 +31,15 @@ void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out,
       scan_.Begin();
       break;
     case op::kScanQuery:
-      if (waiting) identity(scan_.QueryDelay(now));
+      if (waiting) identity(scan_.QueryDelay(now, setup_.latency));
       break;
     case op::kScanCollision:
       if (waiting)
-        if (const auto backoff = scan_.CollisionDelay(clean_answer_heard)) identity(*backoff);
+        if (const auto backoff = scan_.CollisionDelay(clean_answer_heard, setup_.latency)) identity(*backoff);
       break;
     case op::kAssignAddress: {
       if (f.size() < 15) break;
-      if (!std::equal(spec_.chip_id.begin(), spec_.chip_id.end(), f.begin() + 6)) {
+      if (!std::equal(setup_.chip_id.begin(), setup_.chip_id.end(), f.begin() + 6)) {
         break;
       }
       // A repeat (our answer got lost) is answered again with the new address.
@@ -47,7 +47,7 @@ void Device::OnScanFrame(const Frame& f, Micros now, std::vector<Emission>& out,
       CommandFrame reply(FrameClass::kScan, kBroadcastReply, op::kAddressAssigned);
       reply.Byte(address_);
       NameField(reply, name_);
-      reply.Byte(static_cast<std::uint8_t>(spec_.inputs)).Byte(static_cast<std::uint8_t>(spec_.outputs));
+      reply.Byte(static_cast<std::uint8_t>(setup_.inputs)).Byte(static_cast<std::uint8_t>(setup_.outputs));
       Reply(reply.Finish(), now, out);
       break;
     }

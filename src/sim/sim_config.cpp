@@ -65,11 +65,11 @@ bool ParseChipId(const std::string& text, ChipId& id) {
 }
 }  // namespace
 
-std::vector<DeviceSpec> DefaultDevices(int count, std::uint64_t seed, Micros latency) {
-  std::vector<DeviceSpec> devices;
+std::vector<DeviceSetup> DefaultDevices(int count, std::uint64_t seed, Micros latency) {
+  std::vector<DeviceSetup> devices;
   std::uint64_t state = seed;
   for (int i = 0; i < count; ++i) {
-    DeviceSpec d;
+    DeviceSetup d;
     d.name = "DSP-" + std::to_string(i + 1);
     const std::uint64_t id = SplitMix(state);
     for (int b = 0; b < 8; ++b) d.chip_id[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(id >> (56 - 8 * b));
@@ -99,7 +99,7 @@ Result<SimConfig> ParseConfigText(const std::string& text, SimConfig base, Micro
       if (line.back() != ']') return fail("a section header ends with ]");
       section = Trim(line.substr(1, line.size() - 2));
       if (section == "device") {
-        DeviceSpec d;
+        DeviceSetup d;
         d.name = "DSP-" + std::to_string(config.devices.size() + 1);
         const std::uint64_t id = SplitMix(id_state);
         for (int b = 0; b < 8; ++b) d.chip_id[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(id >> (56 - 8 * b));
@@ -132,7 +132,7 @@ Result<SimConfig> ParseConfigText(const std::string& text, SimConfig base, Micro
     }
     if (section != "device") return fail("settings belong in a [line] or [device] section");
 
-    DeviceSpec& d = config.devices.back();
+    DeviceSetup& d = config.devices.back();
     if (key == "name") {
       if (value.empty() || value.size() > kNameLength) return fail("a name has 1..20 characters");
       d.name = value;

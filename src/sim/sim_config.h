@@ -28,7 +28,7 @@
 namespace velmora::sim {
 
 struct SimConfig {
-  std::vector<DeviceSpec> devices;
+  std::vector<DeviceSetup> devices;
   LineOptions line;
   std::string link_path;     // --link: symbolic link to the slave, removed on exit
   std::string control_path;  // --control: UNIX socket for control commands
@@ -41,7 +41,7 @@ struct SimConfig {
 
 // The default line: `count` devices "DSP-1".., channel counts cycling
 // 8x8, 4x4, 2x6, chip ids derived from the seed.
-std::vector<DeviceSpec> DefaultDevices(int count, std::uint64_t seed, Micros latency);
+std::vector<DeviceSetup> DefaultDevices(int count, std::uint64_t seed, Micros latency);
 
 Result<SimConfig> ParseCommandLine(int argc, const char* const* argv);
 // Parses a line description; `latency` is used for devices without their own.

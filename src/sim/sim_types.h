@@ -33,7 +33,7 @@ struct Faults {
   std::set<std::uint8_t> muted_opcodes;  // requests with these opcodes are never answered
 };
 
-struct DeviceSpec {
+struct DeviceSetup {
   std::string name;
   ChipId chip_id{};
   int inputs = 8;

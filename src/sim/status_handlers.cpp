@@ -11,7 +11,7 @@ Bytes Device::ReadStatus(Micros now) {
   reply.Byte(static_cast<std::uint8_t>(store_.current_preset()));
   reply.Byte(0x01);  // running
   for (int i = 0; i < 4; ++i) reply.Byte(0x00);
-  for (std::uint32_t e : levels_.Energies(store_.current(), spec_.inputs, spec_.outputs, now))
+  for (std::uint32_t e : levels_.Energies(store_.current(), setup_.inputs, setup_.outputs, now))
     reply.Le32(e);
   return reply.Finish();
 }
@@ -22,7 +22,7 @@ std::optional<Bytes> Device::ReadEffectsBlock(const Frame& f) {
   if (block >= effects_.block_count) return std::nullopt;  // past the image: silence
   CommandFrame reply(FrameClass::kReply, address_, op::kReadEffectsBlock);
   reply.Le16(static_cast<std::uint16_t>(block));
-  reply.Raw(EffectsBlock(spec_.chip_id, block, effects_.block_size));
+  reply.Raw(EffectsBlock(setup_.chip_id, block, effects_.block_size));
   return reply.Finish();
 }
 

@@ -6,7 +6,9 @@
 // direction "host>" for what the host sent, "<dev" for what devices sent,
 // "note" for what the line did (a collision, a fault, an upload stored).
 // The device column is the device's number on the line (1..N), "all" for a
-// broadcast, "-" when nobody is addressed. Lines are flushed as written, so a
+// broadcast, "-" when nobody is addressed. During a YMODEM upload the host's
+// bytes are logged as they arrive ("upload data"), the device's answers as
+// "upload handshake". Lines are flushed as written, so a
 // test can wait for one to appear.
 
 #include <cstdio>

@@ -24,7 +24,7 @@ void Device::WriteGainsOrMatrix(const Frame& f) {
   if (f.size() < 27) return;
   ParameterSet& set = store_.current();
   if (f[7] == kMatrixMarker) {  // WriteMatrixRow
-    if (f[5] >= spec_.inputs) return;
+    if (f[5] >= setup_.inputs) return;
     InputChannel& in = set.inputs[f[5]];
     for (int j = 0; j < kMaxChannels; ++j) {
       const auto o = static_cast<std::size_t>(j);
@@ -35,14 +35,14 @@ void Device::WriteGainsOrMatrix(const Frame& f) {
     return;
   }
   if (f[5] == kAllOutputs) {
-    for (int j = 0; j < spec_.outputs; ++j) {
+    for (int j = 0; j < setup_.outputs; ++j) {
       OutputChannel& out = set.outputs[static_cast<std::size_t>(j)];
       out.mute = f[6] & (1u << j);
       out.gain = GainFromField(S16At(f, 8 + 2 * static_cast<std::size_t>(j)));
     }
     return;
   }
-  if (f[5] >= spec_.inputs) return;
+  if (f[5] >= setup_.inputs) return;
   InputChannel& in = set.inputs[f[5]];
   in.mute = f[6] != 0;
   in.gain = GainFromField(S16At(f, 8));
@@ -52,14 +52,14 @@ void Device::WriteDelay(const Frame& f) {
   if (f.size() < 24) return;
   ParameterSet& set = store_.current();
   if (f[5] == kAllOutputs) {
-    for (int j = 0; j < spec_.outputs; ++j) {
+    for (int j = 0; j < setup_.outputs; ++j) {
       OutputChannel& out = set.outputs[static_cast<std::size_t>(j)];
       out.delay_enable = f[6] & (1u << j);
       out.delay = U16At(f, 7 + 2 * static_cast<std::size_t>(j));
     }
     return;
   }
-  if (f[5] >= spec_.inputs) return;
+  if (f[5] >= setup_.inputs) return;
   InputChannel& in = set.inputs[f[5]];
   in.delay_enable = f[6] != 0;
   in.delay = U16At(f, 7);
@@ -77,14 +77,14 @@ void Device::WriteEqBand(const Frame& f) {
   ParameterSet& set = store_.current();
   const std::uint8_t code = f[5];
   if (code == 21) {
-    ForEachBit(f[14], spec_.outputs, [&](std::size_t c) { set.outputs[c].eq[b] = band; });
-  } else if (code % 2 == 1 && (code - 1) / 2 < spec_.inputs) {
+    ForEachBit(f[14], setup_.outputs, [&](std::size_t c) { set.outputs[c].eq[b] = band; });
+  } else if (code % 2 == 1 && (code - 1) / 2 < setup_.inputs) {
     set.inputs[static_cast<std::size_t>((code - 1) / 2)].eq[b] = band;
   }
 }
 
 void Device::WriteNoiseGate(const Frame& f) {
-  if (f.size() < 11 || f[6] >= spec_.inputs) return;
+  if (f.size() < 11 || f[6] >= setup_.inputs) return;
   InputChannel& in = store_.current().inputs[f[6]];
   in.gate_enable = f[5] != 0;
   in.gate_start = f[7] - 200;
@@ -95,16 +95,16 @@ void Device::WritePolarity(const Frame& f) {
   if (f.size() < 16) return;
   ParameterSet& set = store_.current();
   if (f[6] == kAllOutputs) {
-    for (int j = 0; j < spec_.outputs; ++j)
+    for (int j = 0; j < setup_.outputs; ++j)
       set.outputs[static_cast<std::size_t>(j)].polarity = f[5] & (1u << j);
     return;
   }
-  if (f[6] >= spec_.inputs) return;
+  if (f[6] >= setup_.inputs) return;
   set.inputs[f[6]].polarity = f[5] != 0;
 }
 
 void Device::WriteFilter(const Frame& f, int which) {
-  if (f.size() < 12 || f[7] >= spec_.outputs) return;
+  if (f.size() < 12 || f[7] >= setup_.outputs) return;
   Filter& filter = store_.current().outputs[f[7]].filters[static_cast<std::size_t>(which)];
   filter.enable = f[5] != 0;
   const std::uint8_t shape = f[8];
@@ -120,7 +120,7 @@ void Device::WriteFilter(const Frame& f, int which) {
 
 void Device::WriteLimiter(const Frame& f) {
   if (f.size() < 12) return;
-  ForEachBit(f[7], spec_.outputs, [&](std::size_t c) {
+  ForEachBit(f[7], setup_.outputs, [&](std::size_t c) {
     OutputChannel& out = store_.current().outputs[c];
     out.limiter_enable = f[6] != 0;
     out.limiter_threshold = static_cast<std::int8_t>(static_cast<std::uint8_t>(f[8] - 200));
@@ -130,7 +130,7 @@ void Device::WriteLimiter(const Frame& f) {
 
 void Device::WriteCompressor(const Frame& f) {
   if (f.size() < 18) return;
-  ForEachBit(f[7], spec_.outputs, [&](std::size_t c) {
+  ForEachBit(f[7], setup_.outputs, [&](std::size_t c) {
     OutputChannel& out = store_.current().outputs[c];
     out.compressor_enable = f[6] != 0;
     out.compressor_attack = U16At(f, 8);

@@ -67,7 +67,7 @@ void YmodemReceiver::Process(std::vector<Output>& out, Micros) {
                                                          buffer_[kHeader + data_size + 1]);
     const bool intact = static_cast<std::uint8_t>(~number) == buffer_[2] && Crc16(data) == crc;
     if (!intact) {
-      buffer_.clear();  // whatever follows a damaged block is suspect too
+      buffer_.clear();  // whatever follows a damaged block cannot be trusted either
       Error(out, "damaged block");
       continue;
     }

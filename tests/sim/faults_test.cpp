@@ -6,6 +6,11 @@
 #include <fstream>
 #include <thread>
 #include <unistd.h>
+#include <algorithm>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include "line_fixture.h"
 #include "sim_process.h"
@@ -76,15 +81,37 @@ TEST(Faults, MuteOpcodeSilencesThatOpcodeOnlyAndUnplugSilencesTheDeviceUntilPlug
   if (!::testing::Test::HasFailure()) std::filesystem::remove(log);
 }
 
-TEST(Faults, TheLinkIsRemovedWhenTheEmulatorEnds) {
-  const std::string link = (std::filesystem::temp_directory_path() / ("velmora-line-" + std::to_string(getpid()))).string();
+TEST(Faults, TheControlSocketTakesCommandsAndTheLinkAndSocketAreRemovedOnExit) {
+  const std::string base = (std::filesystem::temp_directory_path() / ("velmora-" + std::to_string(getpid()))).string();
+  const std::string link = base + "-line", socket_path = base + "-ctl";
   {
-    SimProcess sim({VELMORA_SIM_BINARY, "--devices", "1", "--link", link, "--stdin-control"});
+    SimProcess sim({VELMORA_SIM_BINARY, "--devices", "2", "--link", link, "--control", socket_path, "--stdin-control"});
     ASSERT_TRUE(sim.ok());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), sim.slave_path());
+
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket_path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string commands = "unplug 2\nstatus\n";
+    ASSERT_EQ(write(fd, commands.data(), commands.size()), static_cast<ssize_t>(commands.size()));
+    std::string replies;
+    char buffer[1024];
+    while (std::count(replies.begin(), replies.end(), '\n') < 3) {  // "ok" and two status lines
+      pollfd p{fd, POLLIN, 0};
+      ASSERT_GT(poll(&p, 1, 5000), 0) << replies;
+      const ssize_t got = read(fd, buffer, sizeof buffer);
+      ASSERT_GT(got, 0);
+      replies.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    EXPECT_EQ(replies.rfind("ok\n", 0), 0u);
+    EXPECT_NE(replies.find("2 address=0 name=\"DSP-2\" io=4x4 latency=3.0ms unplugged"), std::string::npos) << replies;
     EXPECT_EQ(sim.CloseAndWait(), 0);
   }
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(socket_path)));
 }
 
 TEST(SimConfig, ReportsTheLineOfAMistakeInTheConfigFile) {

@@ -30,8 +30,8 @@ inline int U16(const Bytes& f, std::size_t at) { return f[at] | f[at + 1] << 8; 
 
 class LineFixture : public ::testing::Test {
  protected:
-  void MakeLine(std::vector<DeviceSpec> specs) {
-    line_ = std::make_unique<Line>(std::move(specs), LineOptions{});
+  void MakeLine(std::vector<DeviceSetup> setups) {
+    line_ = std::make_unique<Line>(std::move(setups), LineOptions{});
     wire_ = std::make_unique<VirtualWire>(*line_);
     Transact(*wire_, Frame(0xF2, 0, 0xEF));
     for (int n = 1; n <= line_->device_count(); ++n) {

@@ -67,11 +67,11 @@ TEST(Scan, EightCollidingDevicesAreAllAddressedWithinAnEightSecondScan) {
 }
 
 TEST(Scan, DevicesThatAnswerAtDifferentLatenciesDoNotCollideAndAreStillAddressed) {
-  auto specs = DefaultDevices(3, 5, 3 * kMillis);
-  specs[1].latency = 20 * kMillis;
-  specs[2].latency = 40 * kMillis;
+  auto setups = DefaultDevices(3, 5, 3 * kMillis);
+  setups[1].latency = 20 * kMillis;
+  setups[2].latency = 40 * kMillis;
   LineOptions options;
-  Line line(specs, options);
+  Line line(setups, options);
   VirtualWire wire(line);
   ExpectAllAddressed(line, RunConsoleScan(wire, {}).devices);
 }
@@ -79,10 +79,10 @@ TEST(Scan, DevicesThatAnswerAtDifferentLatenciesDoNotCollideAndAreStillAddressed
 TEST(Scan, ACollisionNeverReadsAsAFrameEvenWhenItsOrSumsUp) {
   // The OR of these two identities carries a valid checksum for chip id
   // 02 04 00 00 00 00 00 00, which neither device has.
-  auto specs = DefaultDevices(2, 1, 3 * kMillis);
-  specs[0].chip_id = {0x02, 0, 0, 0, 0, 0, 0, 0};
-  specs[1].chip_id = {0, 0x04, 0, 0, 0, 0, 0, 0};
-  Line line(specs, LineOptions{});
+  auto setups = DefaultDevices(2, 1, 3 * kMillis);
+  setups[0].chip_id = {0x02, 0, 0, 0, 0, 0, 0, 0};
+  setups[1].chip_id = {0, 0x04, 0, 0, 0, 0, 0, 0};
+  Line line(setups, LineOptions{});
   VirtualWire wire(line);
   wire.Write(CommandFrame(FrameClass::kScan, 0, 0xEF).Finish());
   wire.Write(CommandFrame(FrameClass::kScan, 0, 0xE1).Finish());
