@@ -15,8 +15,8 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
-sim::DeviceSpec Device(const std::string& name, std::uint8_t tag, int inputs, int outputs) {
-  sim::DeviceSpec device = testing::LineDevice(name, tag, inputs, outputs);
+sim::DeviceSetup Device(const std::string& name, std::uint8_t tag, int inputs, int outputs) {
+  sim::DeviceSetup device = testing::LineDevice(name, tag, inputs, outputs);
   device.latency = 5 * sim::kMillis;
   return device;
 }
@@ -50,7 +50,7 @@ void FullRead(int inputs, int outputs) {
 }
 
 void Scan(int count) {
-  std::vector<sim::DeviceSpec> devices;
+  std::vector<sim::DeviceSetup> devices;
   for (int i = 1; i <= count; ++i) {
     const int inputs = i % 3 == 0 ? 2 : 8, outputs = i % 3 == 0 ? 6 : 8;
     devices.push_back(Device("DSP-" + std::to_string(i), static_cast<std::uint8_t>(i), inputs, outputs));

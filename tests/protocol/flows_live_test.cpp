@@ -244,7 +244,9 @@ TEST(FlowsLive, AnUnpluggedDeviceGoesOfflineAtItsNextPoll) {
   EXPECT_FALSE(after[1]);
   EXPECT_FALSE(after[2]);
   for (const auto& [addr, online] : console.readings)
-    if (addr != address) EXPECT_TRUE(online);
+    if (addr != address) {
+      EXPECT_TRUE(online);
+    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 namespace velmora::testing {
 
-EmulatedLine::EmulatedLine(std::vector<sim::DeviceSpec> devices) {
+EmulatedLine::EmulatedLine(std::vector<sim::DeviceSetup> devices) {
   char dir[] = "/tmp/velmora-flows-XXXXXX";
   control_path_ = std::string(mkdtemp(dir)) + "/control";
   sim::SimConfig config;
@@ -62,8 +62,8 @@ std::string EmulatedLine::Control(const std::string& command) {
   return reply;
 }
 
-sim::DeviceSpec LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs) {
-  sim::DeviceSpec device;
+sim::DeviceSetup LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs) {
+  sim::DeviceSetup device;
   device.name = name;
   device.chip_id = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, chip_tag};
   device.inputs = inputs;

@@ -22,7 +22,7 @@ namespace velmora::testing {
 // only before Run() and after Stop().
 class EmulatedLine {
  public:
-  explicit EmulatedLine(std::vector<sim::DeviceSpec> devices);
+  explicit EmulatedLine(std::vector<sim::DeviceSetup> devices);
   ~EmulatedLine();
 
   sim::Line& line() { return runner_->line(); }
@@ -39,7 +39,7 @@ class EmulatedLine {
   std::thread thread_;
 };
 
-sim::DeviceSpec LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs);
+sim::DeviceSetup LineDevice(const std::string& name, std::uint8_t chip_tag, int inputs, int outputs);
 
 class LiveConsole : public protocol::FlowOwner {
  public:
