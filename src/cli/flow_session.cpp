@@ -10,10 +10,6 @@ namespace velmora::cli {
 
 using namespace protocol;
 
-namespace {
-constexpr int kScanBeginGapMs = 500;
-}
-
 std::atomic<bool>& FlowSession::Interrupted() {
   static std::atomic<bool> interrupted{false};
   return interrupted;
@@ -52,7 +48,7 @@ bool FlowSession::Scan() {
   const auto started = std::chrono::steady_clock::now();
   for (int i = 0; i < 2; ++i) {
     scan.SendScanBegin();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kScanBeginGapMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ScanMachine::kScanBeginPauseMs));
   }
   if (progress_on_terminal_) std::fprintf(stderr, "Scanning...");
   scan.Start();

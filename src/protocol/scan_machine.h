@@ -30,6 +30,7 @@ class ScanMachine {
   static constexpr int kTickMs = 200;
   static constexpr int kSilenceLimitMs = 1000;  // exceeded after six empty ticks
   static constexpr int kMaxCollisions = 2;      // re-broadcasts per identity
+  static constexpr int kScanBeginPauseMs = 500; // the owner's wait after each ScanBegin
 
   explicit ScanMachine(FlowContext& context) : context_(context) {}
 

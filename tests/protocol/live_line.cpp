@@ -99,7 +99,7 @@ void LiveConsole::Scan(std::uint32_t scan_time_ms) {
   scan.BeginNewScan();
   for (int i = 0; i < 2; ++i) {
     scan.SendScanBegin();
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(protocol::ScanMachine::kScanBeginPauseMs));
   }
   scan.Start();
   RunUntil([&] { return scan.finished(); }, static_cast<int>(scan_time_ms) + 5000);
