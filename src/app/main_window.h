@@ -1,0 +1,104 @@
+#pragma once
+// MainWindow: the application object. It lives from before the message loop to
+// after it and owns the link engine, the window timers, the lookup tables and the
+// console's state. Its constructor and destructor spell out the start-up and
+// teardown order.
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "link/uart.h"
+#include "platform/ui/window.h"
+
+namespace velmora {
+
+class MainWindow : public ui::WindowImplBase {
+ public:
+  struct Options {
+    // --port: probe only these ports (an emulator's line) instead of the system's.
+    std::vector<std::string> ports;
+  };
+  // Makes the serial port the link engine owns: the termios port in the program,
+  // a fake in tests. The engine's three threads (send loop, monitor reader, upload)
+  // start in the constructor and run until the destructor.
+  using PortFactory = std::function<std::unique_ptr<Port>()>;
+
+  MainWindow(Options options, PortFactory make_port);
+  ~MainWindow() override;
+
+  std::string GetWindowClassName() const override { return "MainWindowClass"; }
+  ui::UINT GetClassStyle() const override { return 11; }  // vertical, horizontal redraw; double clicks
+  std::string GetSkinFile() const override { return "view/MainWindow.xml"; }
+
+  void Notify(ui::TNotifyUI& msg) override;
+  ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM wparam, ui::LPARAM lparam) override;
+  ui::CControlUI* CreateControl(const std::string& tag) override;
+  ui::LRESULT OnDestroy(ui::UINT msg, ui::WPARAM wparam, ui::LPARAM lparam, bool& handled) override;
+  ui::LRESULT OnChar(ui::UINT msg, ui::WPARAM wparam, ui::LPARAM lparam, bool& handled) override;
+
+  // Called once "windowinit" has run (start-up timing, scripts).
+  void SetWindowInitCallback(std::function<void()> callback) { window_init_ = std::move(callback); }
+
+  CUart& link_engine() { return *link_engine_; }
+  const std::set<std::string>& port_names() const { return port_names_; }
+
+  // The scan's state: Escape sets the flag, the scan's wait dialog watches it.
+  std::uint8_t& scan_finished() { return scan_finished_; }
+  int scan_time_ms() const { return scan_time_ms_; }
+
+  // Notification routing: (type, control name) -> handler. A control name occurs
+  // at most once per type. A miss on a per-device control (its constant plus "_n")
+  // falls back to the constant.
+  using NotifyHandler = std::function<void(ui::TNotifyUI&)>;
+  void Bind(const std::string& type, const std::string& control, NotifyHandler handler);
+  // Window timers are dispatched on the low byte of their identifier.
+  using TimerHandler = std::function<void(std::uint32_t id)>;
+  void BindTimerCode(std::uint8_t code, TimerHandler handler);
+
+  static constexpr std::uint32_t kScanStepTimer = 140;
+
+ private:
+  using MessageHandler = ui::LRESULT (MainWindow::*)(ui::UINT, ui::WPARAM, ui::LPARAM, bool&);
+  static const std::map<ui::UINT, MessageHandler>& MessageTable();
+  ui::LRESULT OnCreateMessage(ui::UINT, ui::WPARAM, ui::LPARAM, bool& handled);
+  ui::LRESULT OnTimerMessage(ui::UINT, ui::WPARAM, ui::LPARAM, bool& handled);
+
+  void BuildNotifyTable();
+  void BuildTimerTable();
+  void OnWindowInit(ui::TNotifyUI& msg);
+  void OnWindowSize(ui::TNotifyUI& msg);
+  void ShowMaximizeButtons();
+
+  Options options_;
+
+  // The console's own state, with its defaults before the settings are read.
+  int config_baud_ = 115200;
+  int scan_time_ms_ = 5000;
+  int scan_countdown_ms_ = 5000;
+  std::uint8_t scan_finished_ = 1;
+  struct TransferState {
+    std::uint8_t done = 1;
+    int pre_delay_ms = 0;
+    int target_address = -1;  // none
+    int kind = 0;
+  } transfer_;
+  int selected_address_ = -1;
+
+  // Owned resources, in the order the destructor releases them.
+  std::unique_ptr<ui::WindowImplBase> debug_dialog_;  // the serial monitor, once shown
+  std::ofstream effects_dump_file_;                   // open while an effects dump runs
+  std::set<std::string> port_names_;                  // ports known to be present
+  std::unique_ptr<CUart> link_engine_;
+  std::map<std::string, std::map<std::string, NotifyHandler>> notify_table_;
+  std::map<std::uint8_t, TimerHandler> timer_table_;
+
+  std::function<void()> window_init_;
+};
+
+}  // namespace velmora
