@@ -14,6 +14,14 @@ const std::vector<Command>& Commands() {
        &RunMonitor},
       {"upload", "--port P [--baud B] --address N [--kind firmware|parameters] FILE",
        "send an image to one device with YMODEM and print its result code", &RunUpload},
+      {"scan", "--port P [--baud B] [--time MS]",
+       "find the devices on the line: address, chip id, name, inputs x outputs", &RunScan},
+      {"read", "--port P [--baud B] [--time MS] --address N --out FILE.ini",
+       "scan, read one device's whole parameter set and save it as a parameter file", &RunRead},
+      {"write", "--port P [--baud B] [--time MS] --address N FILE.ini",
+       "scan, load a parameter file and write it all to one device", &RunWrite},
+      {"meters", "--port P [--baud B] [--time MS] [--count K]",
+       "scan, then print every device's online state and levels (dBv) each round", &RunMeters},
   };
   return commands;
 }
