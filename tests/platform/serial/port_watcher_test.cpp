@@ -19,7 +19,7 @@ using Kind = PortChange::Kind;
 namespace fs = std::filesystem;
 
 TEST(PortWatcher, ReportsEachArrivalAndRemovalOfAWatchedPortOnce) {
-  // A stand-in device node in a folder of our own: a pty's number can be taken by
+  // Changes come in name order. A stand-in device node in a folder of our own: a pty's number can be taken by
   // another test the moment it is freed, so a vanished pty may seem to come back.
   ScratchDir dir;
   const std::string node = (dir / "ttyUSB0").string();
@@ -36,7 +36,7 @@ TEST(PortWatcher, ReportsEachArrivalAndRemovalOfAWatchedPortOnce) {
 
   fs::remove(node);  // the adapter goes, and its node with it; the link dangles
   EXPECT_EQ(watcher.Poll(),
-            (std::vector<PortChange>{{Kind::kRemoved, node}, {Kind::kRemoved, link}}));
+            (std::vector<PortChange>{{Kind::kRemoved, link}, {Kind::kRemoved, node}}));
   EXPECT_TRUE(watcher.Poll().empty());
   EXPECT_TRUE(watcher.present().empty());
 }
