@@ -19,8 +19,9 @@ using Kind = PortChange::Kind;
 namespace fs = std::filesystem;
 
 TEST(PortWatcher, ReportsEachArrivalAndRemovalOfAWatchedPortOnce) {
-  // Changes come in name order. A stand-in device node in a folder of our own: a pty's number can be taken by
+  // A stand-in device node in a folder of our own: a pty's number can be taken by
   // another test the moment it is freed, so a vanished pty may seem to come back.
+  // Changes come in name order.
   ScratchDir dir;
   const std::string node = (dir / "ttyUSB0").string();
   dir.WriteFile("ttyUSB0", "");
