@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/device_flows_host.h"
+#include "app/level_meter.h"
 #include "platform/serial/serial_port.h"
 #include "platform/ui/basic_controls.h"
 
@@ -15,6 +17,7 @@ MainWindow::MainWindow(Options options, PortFactory make_port)
   link_engine_ = std::make_unique<CUart>(make_port ? make_port() : std::make_unique<CSerialPort>());
   // 4. The set of present ports starts empty; the probe at "windowinit" fills it.
   port_names_.clear();
+  channel_selection_[0] = {0, 0};  // the placeholder's per-device state
   // 5. The lookup tables.
   BuildNotifyTable();
   BuildTimerTable();
@@ -25,9 +28,9 @@ MainWindow::~MainWindow() {
   debug_dialog_.reset();                                   // 1. the serial monitor
   if (effects_dump_file_.is_open()) effects_dump_file_.close();  // 2. a dump in progress
   port_names_.clear();                                     // 3. the set of ports
+  device_flows_.reset();  // the machines hold the link engine; they go first
   link_engine_.reset();  // 4. stops the upload thread, the send loop, the monitor reader
   notify_table_.clear();                                   // 5. the tables
-  timer_table_.clear();
 }
 
 // --- Window messages ---------------------------------------------------------------
@@ -60,10 +63,8 @@ LRESULT MainWindow::OnCreateMessage(UINT, WPARAM, LPARAM, bool& handled) {
 
 LRESULT MainWindow::OnTimerMessage(UINT, WPARAM wparam, LPARAM, bool& handled) {
   const auto id = static_cast<std::uint32_t>(wparam);
-  auto found = timer_table_.find(static_cast<std::uint8_t>(id & 0xFF));
-  if (found == timer_table_.end()) return 0;
-  found->second(id);
-  handled = true;
+  // 134 and codes without a handler stay unhandled.
+  handled = device_flows_->OnTimer(id);
   return 0;
 }
 
@@ -72,6 +73,7 @@ LRESULT MainWindow::OnChar(UINT, WPARAM wparam, LPARAM, bool& handled) {
   if (wparam == VK_ESCAPE && !scan_finished_) {
     KillTimer(kScanStepTimer);
     scan_finished_ = 1;
+    device_flows_->AbortScan();
     handled = true;
   }
   return 0;
@@ -86,6 +88,7 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
 CControlUI* MainWindow::CreateControl(const std::string& tag) {
   // The program's own controls (the EQ graph, the knob, the dynamics curve) are
   // made here by tag.
+  if (tag == "LevelMeter") return new LevelMeterUI;
   return WindowImplBase::CreateControl(tag);
 }
 
@@ -96,7 +99,7 @@ void MainWindow::Bind(const std::string& type, const std::string& control, Notif
 }
 
 void MainWindow::BindTimerCode(std::uint8_t code, TimerHandler handler) {
-  timer_table_[code] = std::move(handler);
+  device_flows_->timer_table().Register(code, std::move(handler));
 }
 
 void MainWindow::Notify(TNotifyUI& msg) {
@@ -133,15 +136,20 @@ void MainWindow::BuildNotifyTable() {
     if (IsMaximized()) Restore();
     ShowMaximizeButtons();
   });
+  BindDeviceFlowHandlers();
 }
 
-void MainWindow::BuildTimerTable() {}
+void MainWindow::BuildTimerTable() {
+  // Codes 128..142: the deferred writes, the scan, the transfer sequence, the meter poll.
+  device_flows_ = std::make_unique<DeviceFlowsHost>(*this);
+}
 
 void MainWindow::OnWindowInit(TNotifyUI&) {
   if (CControlUI* title = GetPaintManager().FindControl("label_window_name"))
     title->SetText("Velmora");
   // With --port the probe looks only at the ports given.
   port_names_.insert(options_.ports.begin(), options_.ports.end());
+  OpenFirstGivenPort();
   ShowMaximizeButtons();
   if (window_init_) window_init_();
 }

@@ -14,9 +14,17 @@
 #include <vector>
 
 #include "link/uart.h"
+#include "model/device_list.h"
+#include "model/program_settings.h"
+#include "protocol/flow_owner.h"
 #include "platform/ui/window.h"
 
 namespace velmora {
+
+namespace protocol {
+class Flows;
+}
+class DeviceFlowsHost;
 
 class MainWindow : public ui::WindowImplBase {
  public:
@@ -63,6 +71,41 @@ class MainWindow : public ui::WindowImplBase {
 
   static constexpr std::uint32_t kScanStepTimer = 140;
 
+  // --- Device flows: discovery, synchronising, meters --------------------------------
+  // (scan_command.cpp, device_tree.cpp, energy_page.cpp; the machines in src/protocol)
+  // Empties the list and the tree, sends ScanBegin twice and scans behind the wait dialog.
+  void StartScan();
+  // A read (kind 0) or write-all (kind 1) of the current device on timer 141.
+  void StartSequence(int pre_delay_ms, protocol::SequenceKind kind);
+  // The device node of address n + 1 under treenode_device, built from its style attributes.
+  void AddDeviceNode(const std::string& name, int n);
+  // The tree's selected device; the placeholder while the list is empty; else none.
+  DeviceRecord* CurrentDevice();
+  // The energy page from the current device's last reading.
+  void RefreshMeters();
+  // Shows the channel rows the current device has.
+  void UpdateChannelVisibility();
+  ProgramSettings& settings() { return settings_; }
+  DeviceList& devices() { return devices_; }
+  protocol::Flows& flows();
+  const std::uint8_t& transfer_done() const { return transfer_.done; }
+
+ private:
+  friend class DeviceFlowsHost;
+  void BindDeviceFlowHandlers();
+  void OnScanButton();
+  void ShowDeviceCount(bool shown);
+  void OnTreeItemSelect(ui::TNotifyUI& msg);
+  void OnSyncButton(ui::TNotifyUI& msg);
+  void ReadBehindWaitDialog(std::uint32_t address);
+  void OnPinkNoise(bool play);
+  void OnDeviceFound(const DeviceRecord& record);
+  void OnSequenceEnded(protocol::SequenceKind kind, bool failed);
+  void OnMeterReading(const DeviceRecord& record, bool online);
+  void OpenFirstGivenPort();
+  // The text of the interface language.
+  const char* Text(const char* english, const char* chinese) const;
+
  private:
   using MessageHandler = ui::LRESULT (MainWindow::*)(ui::UINT, ui::WPARAM, ui::LPARAM, bool&);
   static const std::map<ui::UINT, MessageHandler>& MessageTable();
@@ -89,6 +132,15 @@ class MainWindow : public ui::WindowImplBase {
     int kind = 0;
   } transfer_;
   int selected_address_ = -1;
+  ProgramSettings settings_;  // defaults until the layout's config controls are read
+  DeviceRecord placeholder_ = MakePlaceholderRecord();
+  DeviceList devices_;
+  BandCounts band_counts_;
+  // ChannelSelection: device address -> selected input and output channel.
+  std::map<std::uint32_t, std::pair<int, int>> channel_selection_;
+  int shown_device_ = -1;
+  bool sync_dialog_open_ = false;      // a failure message waits for the dialog to close
+  bool sync_failure_pending_ = false;
 
   // Owned resources, in the order the destructor releases them.
   std::unique_ptr<ui::WindowImplBase> debug_dialog_;  // the serial monitor, once shown
@@ -96,7 +148,8 @@ class MainWindow : public ui::WindowImplBase {
   std::set<std::string> port_names_;                  // ports known to be present
   std::unique_ptr<CUart> link_engine_;
   std::map<std::string, std::map<std::string, NotifyHandler>> notify_table_;
-  std::map<std::uint8_t, TimerHandler> timer_table_;
+  // The timer-code table lives in the device flows, with the flows' own handlers.
+  std::unique_ptr<DeviceFlowsHost> device_flows_;
 
   std::function<void()> window_init_;
 };
