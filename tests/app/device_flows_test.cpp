@@ -17,6 +17,7 @@
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/list_controls.h"
+#include "protocol/flows.h"
 #include "ui_fixture.h"
 
 namespace velmora {
@@ -132,7 +133,7 @@ TEST_F(WindowOnEmulatedLine, ScanSynchroniseAndTheOnlineBoxesFollowThePlug) {
   ASSERT_TRUE(RunUntil([&] { return LevelShown("label_energy_input_0") < -40.0; }, 5000));
 }
 
-TEST_F(WindowOnEmulatedLine, ADeviceThatStopsAnsweringFailsTheReadWithTheWarning) {
+TEST_F(WindowOnEmulatedLine, AFailedReadWarnsAndTheSynchroniseButtonReadsAgain) {
   window_->StartScan();
   ASSERT_EQ(window_->devices().size(), 2u);
   const std::uint32_t stage = AddressOf("Stage");
@@ -145,6 +146,17 @@ TEST_F(WindowOnEmulatedLine, ADeviceThatStopsAnsweringFailsTheReadWithTheWarning
   EXPECT_EQ(dialogs_.messages()[0].caption, "Warning");
   EXPECT_TRUE(FindDevice(window_->devices(), stage)->synchronized);
   EXPECT_EQ(Find("label_tips_" + std::to_string(stage - 1))->GetText(), "");
+
+  // Selecting it again reads nothing; its synchronise button does, and this time
+  // the device answers.
+  EXPECT_EQ(line_.Control("clear 1"), "ok");
+  tree->SelectItem(0, false);
+  tree->SelectItem(static_cast<int>(stage), true);
+  EXPECT_TRUE(window_->flows().sequence().failed());  // still the failed read's state
+  window_->GetPaintManager().SendNotify(Find("button_circle_" + std::to_string(stage - 1)), "click");
+  EXPECT_EQ(window_->transfer_done(), 1);
+  EXPECT_FALSE(window_->flows().sequence().failed());
+  EXPECT_EQ(dialogs_.messages().size(), 1u);
 }
 
 TEST_F(WindowOnEmulatedLine, ARescanAsksFirstAndWithoutAPortSaysSo) {
