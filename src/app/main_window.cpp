@@ -14,7 +14,17 @@ MainWindow::MainWindow(Options options, PortFactory make_port)
   //      text) and its three threads (send loop, monitor reader, upload) start here.
   link_engine_ = std::make_unique<CUart>(make_port ? make_port() : std::make_unique<CSerialPort>());
   // 4. The set of present ports starts empty; the probe at "windowinit" fills it.
-  port_names_.clear();
+  ports_ = std::make_unique<PortSelection>(
+      link_engine_->port(),
+      TitleLabel{[this] {
+                   CControlUI* title = GetPaintManager().FindControl("label_window_name");
+                   return title ? title->GetText() : std::string();
+                 },
+                 [this](const std::string& text) {
+                   if (CControlUI* title = GetPaintManager().FindControl("label_window_name"))
+                     title->SetText(text);
+                 }},
+      config_baud_);
   // 5. The lookup tables.
   BuildNotifyTable();
   BuildTimerTable();
@@ -24,7 +34,8 @@ MainWindow::~MainWindow() {
   // Teardown, in this order:
   debug_dialog_.reset();                                   // 1. the serial monitor
   if (effects_dump_file_.is_open()) effects_dump_file_.close();  // 2. a dump in progress
-  port_names_.clear();                                     // 3. the set of ports
+  port_watcher_.reset();                                   // 3. the set of ports
+  ports_.reset();
   link_engine_.reset();  // 4. stops the upload thread, the send loop, the monitor reader
   notify_table_.clear();                                   // 5. the tables
   timer_table_.clear();
@@ -33,10 +44,10 @@ MainWindow::~MainWindow() {
 // --- Window messages ---------------------------------------------------------------
 
 const std::map<UINT, MainWindow::MessageHandler>& MainWindow::MessageTable() {
-  // Port arrival (WM_DEVICECHANGE) and the preset dialog's messages (WM_USER+1 to
-  // +5) join this table with their handlers. WM_CHAR reaches OnChar through the base.
+  // The preset dialog's messages (WM_USER+1 to +5) join this table with their handlers. WM_CHAR reaches OnChar through the base.
   static const std::map<UINT, MessageHandler> table = {
       {WM_CREATE, &MainWindow::OnCreateMessage},
+      {WM_DEVICECHANGE, &MainWindow::OnDeviceChangeMessage},
       {WM_TIMER, &MainWindow::OnTimerMessage},
   };
   return table;
@@ -124,6 +135,9 @@ void MainWindow::BuildNotifyTable() {
   Bind("windowinit", "main_window", [this](TNotifyUI& msg) { OnWindowInit(msg); });
   Bind("windowsize", "main_window", [this](TNotifyUI& msg) { OnWindowSize(msg); });
   Bind("click", "button_close", [this](TNotifyUI&) { Close(1); });
+  Bind("click", "button_set", [this](TNotifyUI&) { OnSetClicked(); });
+  // The "Rescran ?" confirmation joins this once the window holds the device list.
+  Bind("click", "button_scan", [this](TNotifyUI&) { StartScan(); });
   Bind("click", "button_minimize", [this](TNotifyUI&) { Minimize(); });
   Bind("click", "button_maximize", [this](TNotifyUI&) {
     if (!IsMaximized()) Maximize();
@@ -135,15 +149,9 @@ void MainWindow::BuildNotifyTable() {
   });
 }
 
-void MainWindow::BuildTimerTable() {}
-
-void MainWindow::OnWindowInit(TNotifyUI&) {
-  if (CControlUI* title = GetPaintManager().FindControl("label_window_name"))
-    title->SetText("Velmora");
-  // With --port the probe looks only at the ports given.
-  port_names_.insert(options_.ports.begin(), options_.ports.end());
-  ShowMaximizeButtons();
-  if (window_init_) window_init_();
+void MainWindow::BuildTimerTable() {
+  BindTimerCode(kMonitorRefreshTimer, [this](std::uint32_t) { RefreshMonitor(); });
+  BindTimerCode(kPortWatchTimer, [this](std::uint32_t) { WatchPorts(); });
 }
 
 void MainWindow::OnWindowSize(TNotifyUI&) { ShowMaximizeButtons(); }
