@@ -30,5 +30,6 @@ int RunPorts(int argc, char** argv);
 int RunSend(int argc, char** argv);
 int RunMonitor(int argc, char** argv);
 int RunUpload(int argc, char** argv);
+int RunSettings(int argc, char** argv);
 
 }  // namespace velmora::cli

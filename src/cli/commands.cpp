@@ -14,6 +14,8 @@ const std::vector<Command>& Commands() {
        &RunMonitor},
       {"upload", "--port P [--baud B] --address N [--kind firmware|parameters] FILE",
        "send an image to one device with YMODEM and print its result code", &RunUpload},
+      {"settings", "[--skin DIR|ZIP] [--settings-folder DIR]",
+       "print the program settings the console reads from its skin and Setting.ini", &RunSettings},
   };
   return commands;
 }
