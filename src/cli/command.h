@@ -30,6 +30,10 @@ int RunPorts(int argc, char** argv);
 int RunSend(int argc, char** argv);
 int RunMonitor(int argc, char** argv);
 int RunUpload(int argc, char** argv);
+int RunScan(int argc, char** argv);
+int RunRead(int argc, char** argv);
+int RunWrite(int argc, char** argv);
+int RunMeters(int argc, char** argv);
 int RunSettings(int argc, char** argv);
 
 }  // namespace velmora::cli
