@@ -2,8 +2,6 @@
 // start-up, from the skin's main layout (skin.zip beside the program, or
 // --skin DIR|ZIP) and Setting.ini, one name=value line each. Numbers the layout
 // gives in hexadecimal are printed as 0x..., the others in decimal.
-#include <unistd.h>
-
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
@@ -11,30 +9,13 @@
 
 #include "app/settings/layout_config_source.h"
 #include "app/settings/settings_folder.h"
-#include "app/skin_password.h"
 #include "cli/args.h"
+#include "cli/cli_settings.h"
 #include "cli/command.h"
 
 namespace velmora::cli {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-fs::path ProgramFolder() {
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::current_path() : self.parent_path();
-}
-
-SkinResult<std::unique_ptr<SkinSource>> OpenSkin(const std::optional<std::string>& given) {
-  if (!given) return OpenSkinArchive((ProgramFolder() / "skin.zip").string(), kSkinPassword);
-  std::error_code ec;
-  if (fs::is_directory(*given, ec)) return OpenSkinFolder(*given);
-  return OpenSkinArchive(*given, kSkinPassword);
-}
-
-}  // namespace
 
 int RunSettings(int argc, char** argv) {
   const Command* self = FindCommand("settings");
@@ -42,7 +23,7 @@ int RunSettings(int argc, char** argv) {
   if (!parsed.error.empty()) return UsageError(self, parsed.error);
   if (!parsed.args.positionals.empty()) return UsageError(self, "settings takes no arguments");
 
-  auto skin = OpenSkin(parsed.args.value("skin"));
+  auto skin = OpenCliSkin(parsed.args.value("skin"));
   if (!skin) {
     std::fprintf(stderr, "velmora-cli: %s\n", skin.error.c_str());
     return kExitFailed;

@@ -11,6 +11,9 @@
 #include <fstream>
 #include <string>
 
+#include "app/settings/layout_config_source.h"
+#include "cli/cli_settings.h"
+
 namespace velmora {
 namespace {
 
@@ -37,8 +40,8 @@ const char* const kSkinValues =
     "config_baud=115200\n"
     "config_scan_time=5000\n"
     "config_effects=64\n"
-    "config_pink_noise_address=0x00080000\n"
-    "config_pink_noise_size=0x00010000\n"
+    "config_pink_noise_address=0x00010000\n"
+    "config_pink_noise_size=0x00020000\n"
     "config_pink_noise_volume=128\n"
     "config_energy_full=0x01000000\n"
     "config_energy_min=-96\n"
@@ -82,6 +85,29 @@ TEST_F(CliSettings, AMissingOrBrokenSkinFailsWithoutPrintingSettings) {
     EXPECT_EQ(run.out, "") << skin;
   }
   EXPECT_EQ(RunSettings("extra").exit_code, 2);
+}
+
+// Without a skin beside it the CLI falls back to its built-in values: they must
+// be the skin's, or its frames would differ from the window's.
+TEST(CliSettingsFallback, TheBuiltInValuesAreTheShippedSkins) {
+  auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
+  ASSERT_TRUE(skin) << skin.error;
+  const SkinSettings read = LoadSkinSettings(*skin.value, fs::temp_directory_path());
+  ASSERT_TRUE(read) << read.error;
+  ProgramSettings from_skin = read.settings, built_in = cli::BuiltInProgramSettings();
+  from_skin.language = built_in.language;
+  EXPECT_EQ(built_in.config_baud, from_skin.config_baud);
+  EXPECT_EQ(built_in.config_scan_time, from_skin.config_scan_time);
+  EXPECT_EQ(built_in.config_effects, from_skin.config_effects);
+  EXPECT_EQ(built_in.config_pink_noise_address, from_skin.config_pink_noise_address);
+  EXPECT_EQ(built_in.config_pink_noise_size, from_skin.config_pink_noise_size);
+  EXPECT_EQ(built_in.config_pink_noise_volume, from_skin.config_pink_noise_volume);
+  EXPECT_EQ(built_in.config_energy_full, from_skin.config_energy_full);
+  EXPECT_EQ(built_in.config_energy_min, from_skin.config_energy_min);
+  EXPECT_EQ(built_in.config_drc_offset, from_skin.config_drc_offset);
+  EXPECT_EQ(built_in.config_limit_offset, from_skin.config_limit_offset);
+  EXPECT_EQ(built_in.config_noisegate_offset, from_skin.config_noisegate_offset);
+  EXPECT_EQ(built_in.config_reset_frequency, from_skin.config_reset_frequency);
 }
 
 }  // namespace
