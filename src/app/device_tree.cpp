@@ -7,6 +7,7 @@
 
 #include "app/device_flows_host.h"
 #include "app/main_window.h"
+#include "app/texts.h"
 #include "app/wait_dialog.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/list_controls.h"
@@ -70,7 +71,7 @@ void MainWindow::AddDeviceNode(const std::string& name, int n) {
   add(new CEditUI, "editstyle")->SetText(name);
   add(new CLabelUI, "labeltipsstyle");
   CControlUI* circle = add(new CLabelUI, "labelcirclestyle");
-  if (settings_.language == kLanguageEnglish) circle->SetText("click to syn");
+  if (settings_.language != kLanguageChinese) circle->SetText("click to syn");
   add(new CCheckBoxUI, "checkboxstyle");
   add(new CButtonUI, "buttoncirclestyle");
   add(new CButtonUI, "buttondeletestyle");
@@ -128,7 +129,7 @@ void MainWindow::ReadBehindWaitDialog(std::uint32_t address) {
   DeviceRecord* device = FindDevice(devices_, address);
   if (!device) return;
   const std::string tips = "label_tips" + Suffix(static_cast<int>(address) - 1);
-  const char* text = Text("Synchronize from device...", "从设备读取数据中...");
+  const std::string text = Text(settings_.language, "Synchronize from device...", "从设备读取数据中...");
   if (CControlUI* label = GetPaintManager().FindControl(tips)) label->SetText(text);
   UpdateChannelVisibility();
 
@@ -151,8 +152,8 @@ void MainWindow::ReadBehindWaitDialog(std::uint32_t address) {
   if (CControlUI* label = GetPaintManager().FindControl(tips)) label->SetText("");
   if (sync_failure_pending_) {
     sync_failure_pending_ = false;
-    UiMessageBox(GetHWND(), Text("Synchronize from device fail", "从下位机同步数据失败"),
-                 Text("Warning", "警告"), MB_OK | MB_ICONWARNING);
+    UiMessageBox(GetHWND(), Text(settings_.language, "Synchronize from device fail", "从下位机同步数据失败"),
+                 Text(settings_.language, "Warning", "警告"), MB_OK | MB_ICONWARNING);
   }
 }
 

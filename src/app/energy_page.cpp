@@ -4,6 +4,7 @@
 
 #include "app/device_flows_host.h"
 #include "app/main_window.h"
+#include "app/texts.h"
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/dialog_service.h"
 #include "protocol/deferred_writes.h"
@@ -16,7 +17,7 @@ using namespace ui;
 void MainWindow::RefreshMeters() {
   CPaintManagerUI& pm = GetPaintManager();
   if (CControlUI* title = pm.FindControl("label_window_energy_title"))
-    title->SetText(Text("Energy", "能量"));
+    title->SetText(Text(settings_.language, "Energy", "能量"));
   const DeviceRecord* device = CurrentDevice();
   if (!device) return;
   if (CControlUI* subtitle = pm.FindControl("label_energy_device")) {
@@ -47,8 +48,8 @@ void MainWindow::OnPinkNoise(bool play) {
   const DeviceRecord* device = CurrentDevice();
   if (!device) {
     if (!devices_.empty())
-      UiMessageBox(GetHWND(), Text("Please select a device !", "请先选择一个设备！"),
-                   Text("Comfirm", "确认"), MB_OK | MB_ICONINFORMATION);
+      UiMessageBox(GetHWND(), Text(settings_.language, "Please select a device !", "请先选择一个设备！"),
+                   Text(settings_.language, "Comfirm", "确认"), MB_OK | MB_ICONINFORMATION);
     return;
   }
   const auto found = channel_selection_.find(device->address);

@@ -2,6 +2,7 @@
 
 #include "app/device_flows_host.h"
 #include "app/level_meter.h"
+
 #include "platform/serial/serial_port.h"
 #include "platform/ui/basic_controls.h"
 
@@ -16,7 +17,17 @@ MainWindow::MainWindow(Options options, PortFactory make_port)
   //      text) and its three threads (send loop, monitor reader, upload) start here.
   link_engine_ = std::make_unique<CUart>(make_port ? make_port() : std::make_unique<CSerialPort>());
   // 4. The set of present ports starts empty; the probe at "windowinit" fills it.
-  port_names_.clear();
+  ports_ = std::make_unique<PortSelection>(
+      link_engine_->port(),
+      TitleLabel{[this] {
+                   CControlUI* title = GetPaintManager().FindControl("label_window_name");
+                   return title ? title->GetText() : std::string();
+                 },
+                 [this](const std::string& text) {
+                   if (CControlUI* title = GetPaintManager().FindControl("label_window_name"))
+                     title->SetText(text);
+                 }},
+      config_baud_);
   channel_selection_[0] = {0, 0};  // the placeholder's per-device state
   // 5. The lookup tables.
   BuildNotifyTable();
@@ -27,7 +38,8 @@ MainWindow::~MainWindow() {
   // Teardown, in this order:
   debug_dialog_.reset();                                   // 1. the serial monitor
   if (effects_dump_file_.is_open()) effects_dump_file_.close();  // 2. a dump in progress
-  port_names_.clear();                                     // 3. the set of ports
+  port_watcher_.reset();                                   // 3. the set of ports
+  ports_.reset();
   device_flows_.reset();  // the machines hold the link engine; they go first
   link_engine_.reset();  // 4. stops the upload thread, the send loop, the monitor reader
   notify_table_.clear();                                   // 5. the tables
@@ -36,10 +48,10 @@ MainWindow::~MainWindow() {
 // --- Window messages ---------------------------------------------------------------
 
 const std::map<UINT, MainWindow::MessageHandler>& MainWindow::MessageTable() {
-  // Port arrival (WM_DEVICECHANGE) and the preset dialog's messages (WM_USER+1 to
-  // +5) join this table with their handlers. WM_CHAR reaches OnChar through the base.
+  // The preset dialog's messages (WM_USER+1 to +5) join this table with their handlers. WM_CHAR reaches OnChar through the base.
   static const std::map<UINT, MessageHandler> table = {
       {WM_CREATE, &MainWindow::OnCreateMessage},
+      {WM_DEVICECHANGE, &MainWindow::OnDeviceChangeMessage},
       {WM_TIMER, &MainWindow::OnTimerMessage},
   };
   return table;
@@ -127,6 +139,7 @@ void MainWindow::BuildNotifyTable() {
   Bind("windowinit", "main_window", [this](TNotifyUI& msg) { OnWindowInit(msg); });
   Bind("windowsize", "main_window", [this](TNotifyUI& msg) { OnWindowSize(msg); });
   Bind("click", "button_close", [this](TNotifyUI&) { Close(1); });
+  Bind("click", "button_set", [this](TNotifyUI&) { OnSetClicked(); });
   Bind("click", "button_minimize", [this](TNotifyUI&) { Minimize(); });
   Bind("click", "button_maximize", [this](TNotifyUI&) {
     if (!IsMaximized()) Maximize();
@@ -136,22 +149,14 @@ void MainWindow::BuildNotifyTable() {
     if (IsMaximized()) Restore();
     ShowMaximizeButtons();
   });
-  BindDeviceFlowHandlers();
+  BindDeviceFlowHandlers();  // the scan button, the tree, the energy page
 }
 
 void MainWindow::BuildTimerTable() {
   // Codes 128..142: the deferred writes, the scan, the transfer sequence, the meter poll.
   device_flows_ = std::make_unique<DeviceFlowsHost>(*this);
-}
-
-void MainWindow::OnWindowInit(TNotifyUI&) {
-  if (CControlUI* title = GetPaintManager().FindControl("label_window_name"))
-    title->SetText("Velmora");
-  // With --port the probe looks only at the ports given.
-  port_names_.insert(options_.ports.begin(), options_.ports.end());
-  OpenFirstGivenPort();
-  ShowMaximizeButtons();
-  if (window_init_) window_init_();
+  BindTimerCode(kMonitorRefreshTimer, [this](std::uint32_t) { RefreshMonitor(); });
+  BindTimerCode(kPortWatchTimer, [this](std::uint32_t) { WatchPorts(); });
 }
 
 void MainWindow::OnWindowSize(TNotifyUI&) { ShowMaximizeButtons(); }

@@ -5,6 +5,7 @@
 
 #include "app/device_flows_host.h"
 #include "app/main_window.h"
+#include "app/texts.h"
 #include "app/wait_dialog.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/list_controls.h"
@@ -26,18 +27,7 @@ void PauseWithoutInput(int ms) {
 
 }  // namespace
 
-const char* MainWindow::Text(const char* english, const char* chinese) const {
-  return settings_.language == kLanguageEnglish ? english : chinese;
-}
-
 protocol::Flows& MainWindow::flows() { return device_flows_->flows(); }
-
-void MainWindow::OpenFirstGivenPort() {
-  // The start-up probe normally opens the port; with nothing open yet, the first
-  // port named on the command line is used.
-  if (link_engine_->IsOpen() || options_.ports.empty()) return;
-  link_engine_->Open(options_.ports.front(), static_cast<int>(settings_.config_baud));
-}
 
 void MainWindow::ShowDeviceCount(bool shown) {
   // The panel's badge: how many devices the last scan found, once it is over.
@@ -49,7 +39,7 @@ void MainWindow::ShowDeviceCount(bool shown) {
 
 void MainWindow::OnScanButton() {
   if (!devices_.empty() &&
-      UiMessageBox(GetHWND(), Text("Rescran ?", "重新扫描？"), Text("Comfirm", "确认"),
+      UiMessageBox(GetHWND(), Text(settings_.language, "Rescran ?", "重新扫描？"), Text(settings_.language, "Comfirm", "确认"),
                    MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
     return;
   StartScan();
@@ -74,7 +64,7 @@ void MainWindow::StartScan() {
   UpdateChannelVisibility();
   // 3. Nothing to scan without a port.
   if (!link_engine_->IsOpen()) {
-    UiMessageBox(GetHWND(), Text("None uart device", "无可用串口"), Text("Warning", "警告"),
+    UiMessageBox(GetHWND(), Text(settings_.language, "None uart device", "无可用串口"), Text(settings_.language, "Warning", "警告"),
                  MB_OK | MB_ICONWARNING);
     return;
   }
@@ -89,7 +79,7 @@ void MainWindow::StartScan() {
   scan.Start();
   // 6. The wait dialog closes once the scan has finished (or Escape ended it).
   {
-    WaitDialog dialog(100, Text("Scanning...", "扫描中..."), &scan_finished_);
+    WaitDialog dialog(100, Text(settings_.language, "Scanning...", "扫描中..."), &scan_finished_);
     if (!dialog.Create(GetHWND(), "Scanning", UI_WNDSTYLE_DIALOG & ~WS_VISIBLE, WS_EX_WINDOWEDGE)) {
       scan.Abort();
       return;
@@ -123,8 +113,8 @@ void MainWindow::OnSequenceEnded(protocol::SequenceKind kind, bool failed) {
     sync_failure_pending_ = true;
     return;
   }
-  UiMessageBox(GetHWND(), Text("Synchronize from device fail", "从下位机同步数据失败"),
-               Text("Warning", "警告"), MB_OK | MB_ICONWARNING);
+  UiMessageBox(GetHWND(), Text(settings_.language, "Synchronize from device fail", "从下位机同步数据失败"),
+               Text(settings_.language, "Warning", "警告"), MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace velmora

@@ -34,5 +34,6 @@ int RunScan(int argc, char** argv);
 int RunRead(int argc, char** argv);
 int RunWrite(int argc, char** argv);
 int RunMeters(int argc, char** argv);
+int RunSettings(int argc, char** argv);
 
 }  // namespace velmora::cli

@@ -22,6 +22,8 @@ const std::vector<Command>& Commands() {
        "scan, load a parameter file and write it all to one device", &RunWrite},
       {"meters", "--port P [--baud B] [--time MS] [--count K]",
        "scan, then print every device's online state and levels (dBv) each round", &RunMeters},
+      {"settings", "[--skin DIR|ZIP] [--settings-folder DIR]",
+       "print the program settings the console reads from its skin and Setting.ini", &RunSettings},
   };
   return commands;
 }

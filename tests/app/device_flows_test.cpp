@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/main_window.h"
@@ -35,18 +36,23 @@ class WindowOnEmulatedLine : public ::testing::Test {
     CPaintManagerUI::SetResourceSource(std::move(skin.value));
     CPaintManagerUI::SetDialogService(&dialogs_);
     line_.Run();
-    window_ = std::make_unique<MainWindow>(MainWindow::Options{{line_.tty()}}, nullptr);
-    ProgramSettings& s = window_->settings();
-    s.language = kLanguageEnglish;
-    s.config_scan_time = 3000;
-    s.config_energy_full = 0x01000000;  // the emulator's full scale
-    s.config_pink_noise_volume = 255;   // 0 dBFS
+    MainWindow::Options options;
+    options.ports = {line_.tty()};
+    options.settings_folder = settings_folder_;
+    window_ = std::make_unique<MainWindow>(std::move(options), nullptr);
     ASSERT_TRUE(Open(*window_, 1280, 800)) << window_->GetLayoutError();
     ASSERT_TRUE(window_->link_engine().IsOpen());
+    // Read from the layout at "windowinit"; English and quicker for the test.
+    ProgramSettings& s = window_->settings();
+    EXPECT_EQ(s.config_energy_full, 0x01000000u);  // the emulator's full scale
+    s.language = kLanguageEnglish;
+    s.config_scan_time = 3000;
+    s.config_pink_noise_volume = 255;  // 0 dBFS
   }
   void TearDown() override {
     window_.reset();
     CPaintManagerUI::SetDialogService(nullptr);
+    std::filesystem::remove_all(settings_folder_);
   }
 
   CControlUI* Find(const std::string& name) { return window_->GetPaintManager().FindControl(name); }
@@ -62,6 +68,10 @@ class WindowOnEmulatedLine : public ::testing::Test {
     return 0;
   }
 
+  std::filesystem::path settings_folder_ = [] {
+    char dir[] = "/tmp/velmora-window-flows-XXXXXX";
+    return std::filesystem::path(mkdtemp(dir));
+  }();
   ScriptedDialogService dialogs_;
   velmora::testing::EmulatedLine line_{
       {velmora::testing::LineDevice("Stage", 1, 2, 2), velmora::testing::LineDevice("Fill", 2, 1, 2)}};

@@ -2,6 +2,8 @@
 // frame, and the message table.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/main_window.h"
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/list_controls.h"
@@ -19,6 +21,15 @@ void UseRealSkin() {
   auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
   ASSERT_TRUE(skin) << skin.error;
   CPaintManagerUI::SetResourceSource(std::move(skin.value));
+}
+
+// No real port, and Setting.ini where it harms nothing: the tests never probe the
+// machine's own serial ports.
+MainWindow::Options QuietOptions() {
+  MainWindow::Options options;
+  options.ports = {"/nonexistent/velmora-test-port"};
+  options.settings_folder = std::filesystem::temp_directory_path();
+  return options;
 }
 
 // Stands in for the serial port the link engine owns: records when it comes and goes.
@@ -48,7 +59,7 @@ TEST(MainWindowLifecycle, TheLinkEngineLivesExactlyAsLongAsTheWindowObject) {
 
 TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
   UseRealSkin();
-  MainWindow window({{"/dev/pts/7"}}, nullptr);
+  MainWindow window(QuietOptions(), nullptr);
   std::vector<std::string> init;
   window.SetWindowInitCallback([&] { init.push_back("windowinit"); });
   ASSERT_TRUE(Open(window, 1280, 800)) << window.GetLayoutError();
@@ -64,7 +75,7 @@ TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
   EXPECT_EQ(pm.FindControl("label_window_name")->GetText(), "Velmora");
   EXPECT_TRUE(pm.FindControl("button_maximize")->IsVisible());
   EXPECT_FALSE(pm.FindControl("button_normal")->IsVisible());
-  EXPECT_EQ(window.port_names(), (std::set<std::string>{"/dev/pts/7"}));
+  EXPECT_TRUE(window.port_names().empty());  // the port given does not exist
   EXPECT_EQ(window.GetWindowClassName(), "MainWindowClass");
   EXPECT_EQ(window.GetClassStyle(), 11u);
 
@@ -93,7 +104,7 @@ TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
 
 TEST(MainWindowMessages, EscapeEndsOnlyARunningScan) {
   UseRealSkin();
-  MainWindow window({}, nullptr);
+  MainWindow window(QuietOptions(), nullptr);
   ASSERT_TRUE(Open(window, 1280, 800));
   // No scan: Escape is not handled and the timer stays.
   window.SetTimer(MainWindow::kScanStepTimer, 1000);
@@ -110,7 +121,7 @@ TEST(MainWindowMessages, EscapeEndsOnlyARunningScan) {
 
 TEST(MainWindowMessages, TimersAreDispatchedOnTheLowByteOfTheirIdentifier) {
   UseRealSkin();
-  MainWindow window({}, nullptr);
+  MainWindow window(QuietOptions(), nullptr);
   std::vector<std::uint32_t> fired;
   window.BindTimerCode(133, [&](std::uint32_t id) {
     fired.push_back(id);
@@ -127,7 +138,7 @@ TEST(MainWindowMessages, TimersAreDispatchedOnTheLowByteOfTheirIdentifier) {
 
 TEST(MainWindowNotify, PerDeviceControlsFallBackToTheirConstant) {
   UseRealSkin();
-  MainWindow window({}, nullptr);
+  MainWindow window(QuietOptions(), nullptr);
   std::vector<std::string> reached;
   window.Bind("click", "button_circle", [&](TNotifyUI& m) { reached.push_back("circle " + m.pSender->GetName()); });
   window.Bind("return", "edit_device_name", [&](TNotifyUI& m) { reached.push_back("name " + m.pSender->GetName()); });

@@ -61,6 +61,9 @@ class PortSelection {
   const std::set<std::string>& present_ports() const { return present_; }
   // The open port's name; empty when no port is open.
   std::string OpenPortName() const;
+  // The name of the port this selection opened last, also after that port closed
+  // itself on noticing its removal (the owner then runs the removal with it).
+  const std::string& opened_name() const { return open_name_; }
 
  private:
   void DropTitleSuffix();
