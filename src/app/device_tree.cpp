@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include <QTimer>
+
 #include "app/device_flows_host.h"
 #include "app/main_window.h"
 #include "app/texts.h"
@@ -74,10 +76,33 @@ void MainWindow::AddDeviceNode(const std::string& name, int n) {
   if (settings_.language != kLanguageChinese) circle->SetText("click to syn");
   add(new CCheckBoxUI, "checkboxstyle");
   add(new CButtonUI, "buttoncirclestyle");
-  add(new CButtonUI, "buttondeletestyle");
+  CControlUI* remove = add(new CButtonUI, "buttondeletestyle");
+  // The node goes after the click has been handled: the button is part of it.
+  Bind("click", remove->GetName(), [this, node_name = node->GetName()](TNotifyUI&) {
+    QTimer::singleShot(0, GetHWND(), [this, node_name] { DeleteDeviceNode(node_name); });
+  });
   node->ApplyAttributeList(style("treenodestyle"));
   root->AddChildNode(node);
   if (CControlUI* hint = pm.FindControl("label_device_hint")) hint->SetVisible(false);
+}
+
+void MainWindow::DeleteDeviceNode(const std::string& node_name) {
+  auto* root = dynamic_cast<CTreeNodeUI*>(GetPaintManager().FindControl("treenode_device"));
+  if (!root) return;
+  // The nodes are in list order, so the node's position is its record's.
+  for (int i = 0; i < root->GetCountChild() && static_cast<std::size_t>(i) < devices_.size(); ++i) {
+    CTreeNodeUI* node = root->GetChildNode(i);
+    if (node->GetName() != node_name) continue;
+    const std::uint32_t address = devices_[i].address;
+    devices_.erase(devices_.begin() + i);  // later records move down, keeping their addresses
+    channel_selection_.erase(address);
+    if (shown_device_ == static_cast<int>(address)) shown_device_ = -1;
+    if (devices_.empty()) flows().meters().Stop();
+    root->RemoveChildNode(node);
+    if (devices_.empty())
+      if (CControlUI* hint = GetPaintManager().FindControl("label_device_hint")) hint->SetVisible(true);
+    return;
+  }
 }
 
 void MainWindow::OnDeviceFound(const DeviceRecord& record) {

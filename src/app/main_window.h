@@ -140,6 +140,7 @@ class MainWindow : public ui::WindowImplBase {
   void ReadBehindWaitDialog(std::uint32_t address);
   void OnPinkNoise(bool play);
   void OnDeviceFound(const DeviceRecord& record);
+  void DeleteDeviceNode(const std::string& node_name);
   void OnSequenceEnded(protocol::SequenceKind kind, bool failed);
   void OnMeterReading(const DeviceRecord& record, bool online);
 

@@ -179,6 +179,16 @@ TEST_F(WindowOnEmulatedLine, ARescanAsksFirstAndWithoutAPortSaysSo) {
   EXPECT_EQ(dialogs_.messages()[0].caption, "Comfirm");
   EXPECT_EQ(window_->devices().size(), 2u);  // Cancel keeps them
 
+  // A device's delete button removes its node and its record; the other device
+  // keeps its address and its poll.
+  const std::uint32_t stage = AddressOf("Stage"), fill = AddressOf("Fill");
+  window_->GetPaintManager().SendNotify(Find("button_delete_" + std::to_string(stage - 1)), "click");
+  ASSERT_TRUE(RunUntil([&] { return window_->devices().size() == 1; }));
+  EXPECT_EQ(window_->devices()[0].address, fill);
+  EXPECT_EQ(Find("treenode_device_" + std::to_string(stage - 1)), nullptr);
+  EXPECT_NE(Find("treenode_device_" + std::to_string(fill - 1)), nullptr);
+  ASSERT_TRUE(RunUntil([&] { return Online(fill); }, 5000));
+
   window_->link_engine().Close();
   dialogs_.AnswerNextMessage(IDOK);
   window_->GetPaintManager().SendNotify(Find("button_scan"), "click");
