@@ -102,11 +102,11 @@ void MainWindow::StartSequence(int pre_delay_ms, protocol::SequenceKind kind) {
   flows().sequence().Start(pre_delay_ms, kind, *device);  // stops the meter poll first
 }
 
-void MainWindow::OnSequenceEnded(protocol::SequenceKind kind, bool failed) {
+void MainWindow::OnSequenceEnded(protocol::SequenceKind, bool failed) {
   transfer_.done = 1;
   RefreshMeters();
   UpdateChannelVisibility();
-  if (!failed || kind != protocol::SequenceKind::kReadAll) return;
+  if (!failed) return;
   // Behind a wait dialog the message comes once the dialog has closed, so that it
   // is not hidden by it.
   if (sync_dialog_open_) {
