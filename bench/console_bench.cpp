@@ -2,7 +2,7 @@
 // scans the line and synchronises every device through its tree, as a user
 // would; then its peak resident memory. The emulator runs in the same process
 // (a few hundred kilobytes of state), so the figure is an upper bound.
-#include "live_line.h"  // before Qt: the emulator's headers use a name Qt defines
+#include "live_line.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

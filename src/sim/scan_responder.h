@@ -65,8 +65,8 @@ class ScanResponder {
   Micros Draw(Micros latency) {
     if (!backing_off_) return 0;
     const auto fit = static_cast<int>((kAnswerWindow - latency) / kSlot);
-    const int slots = std::clamp(fit, kMinSlots, kMaxSlots);
-    return std::uniform_int_distribution<int>(0, slots - 1)(random_) * kSlot;
+    const int slot_count = std::clamp(fit, kMinSlots, kMaxSlots);
+    return std::uniform_int_distribution<int>(0, slot_count - 1)(random_) * kSlot;
   }
 
   bool backing_off_ = false;

@@ -1,7 +1,6 @@
 // The window's device flows end to end: MainWindow offscreen on a real pty
 // against the emulated line (link engine threads included), driven through
 // its own controls and timers.
-// The emulator first: its headers use a name Qt defines as a macro (slots).
 #include "live_line.h"
 
 #include <gtest/gtest.h>
