@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   testing::EmulatedLine line({testing::LineDevice("DSP-1", 1, 8, 8), testing::LineDevice("DSP-2", 2, 4, 4),
                               testing::LineDevice("DSP-3", 3, 2, 6)});
   line.Run();
-  MainWindow window({{line.tty()}}, nullptr);
+  MainWindow window({.ports = {line.tty()}}, nullptr);
   window.settings().language = kLanguageEnglish;
   if (!window.Create(nullptr, "Velmora", ui::WS_POPUP, 0, 0, 0, 1280, 800)) return 1;
   window.ShowWindow(true, true);

@@ -33,88 +33,55 @@ void PaintElementBackground(QPainter& painter, const CControlUI& element, CListU
 
 // --- Elements --------------------------------------------------------------------
 
-void CListLabelElementUI::SelectState(bool selected) {
+template <class Base>
+void CListElementUI<Base>::SelectState(bool selected) {
   selected_ = selected;
-  Invalidate();
+  this->Invalidate();
 }
 
-SIZE CListLabelElementUI::EstimateSize(SIZE available) const {
-  SIZE size = CLabelUI::EstimateSize(available);
+template <class Base>
+SIZE CListElementUI<Base>::EstimateSize(SIZE available) const {
+  SIZE size = Base::EstimateSize(available);
   if (size.cy == 0) size.cy = owner_ ? owner_->GetItemHeight() : 24;
   return size;
 }
 
-void CListLabelElementUI::DoEvent(TEventUI& event) {
-  switch (event.type) {
-    case UiEvent::kButtonDown:
-    case UiEvent::kDblClick:
-      if (event.type == UiEvent::kDblClick) Notify("dbclick");
-      return;
-    case UiEvent::kButtonUp:
-      if (rect_.contains(event.x, event.y)) Activate();
-      return;
-    case UiEvent::kMouseEnter:
-    case UiEvent::kMouseLeave:
-      Invalidate();
-      break;
-    default:
-      break;
-  }
-  CLabelUI::DoEvent(event);
-}
-
-bool CListLabelElementUI::Activate() {
-  if (!CControlUI::Activate()) return false;
-  if (owner_) owner_->SelectItem(index_, true);
-  Notify("itemclick");
-  return true;
-}
-
-void CListLabelElementUI::PaintBkColor(QPainter& painter) {
-  PaintElementBackground(painter, *this, owner_, selected_, bk_color_);
-}
-
-void CListContainerElementUI::SelectState(bool selected) {
-  selected_ = selected;
-  Invalidate();
-}
-
-SIZE CListContainerElementUI::EstimateSize(SIZE available) const {
-  SIZE size = CHorizontalLayoutUI::EstimateSize(available);
-  if (size.cy == 0) size.cy = owner_ ? owner_->GetItemHeight() : 24;
-  return size;
-}
-
-void CListContainerElementUI::DoEvent(TEventUI& event) {
+template <class Base>
+void CListElementUI<Base>::DoEvent(TEventUI& event) {
   switch (event.type) {
     case UiEvent::kButtonDown:
       return;
     case UiEvent::kDblClick:
-      Notify("dbclick");
+      this->Notify("dbclick");
       return;
     case UiEvent::kButtonUp:
-      if (rect_.contains(event.x, event.y)) Activate();
+      if (this->GetPos().contains(event.x, event.y)) Activate();
       return;
     case UiEvent::kMouseEnter:
     case UiEvent::kMouseLeave:
-      Invalidate();
+      this->Invalidate();
       break;
     default:
       break;
   }
-  CHorizontalLayoutUI::DoEvent(event);
+  Base::DoEvent(event);
 }
 
-bool CListContainerElementUI::Activate() {
+template <class Base>
+bool CListElementUI<Base>::Activate() {
   if (!CControlUI::Activate()) return false;
   if (owner_) owner_->SelectItem(index_, true);
-  Notify("itemclick");
+  this->Notify("itemclick");
   return true;
 }
 
-void CListContainerElementUI::PaintBkColor(QPainter& painter) {
-  PaintElementBackground(painter, *this, owner_, selected_, bk_color_);
+template <class Base>
+void CListElementUI<Base>::PaintBkColor(QPainter& painter) {
+  PaintElementBackground(painter, *this, owner_, selected_, this->bk_color_);
 }
+
+template class CListElementUI<CLabelUI>;
+template class CListElementUI<CHorizontalLayoutUI>;
 
 bool CListHeaderItemUI::Activate() {
   if (!CControlUI::Activate()) return false;

@@ -27,10 +27,11 @@ class IListItemUI {
   virtual CControlUI* AsControl() = 0;
 };
 
-// A one-line element showing its text.
-class CListLabelElementUI : public CLabelUI, public IListItemUI {
+// The behaviour every list element shares, over the control it is drawn as:
+// its place in the owner, selection, the click that selects it, the shading.
+template <class Base>
+class CListElementUI : public Base, public IListItemUI {
  public:
-  std::string GetClass() const override { return "ListLabelElementUI"; }
   int GetIndex() const override { return index_; }
   void SetIndex(int index) override { index_ = index; }
   CListUI* GetOwner() const override { return owner_; }
@@ -46,29 +47,19 @@ class CListLabelElementUI : public CLabelUI, public IListItemUI {
   void PaintBkColor(QPainter& painter) override;
   int index_ = -1;
   CListUI* owner_ = nullptr;
-  bool selected_ = false, hot_ = false;
+  bool selected_ = false;
+};
+
+// A one-line element showing its text.
+class CListLabelElementUI : public CListElementUI<CLabelUI> {
+ public:
+  std::string GetClass() const override { return "ListLabelElementUI"; }
 };
 
 // An element that holds other controls in a row.
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
+class CListContainerElementUI : public CListElementUI<CHorizontalLayoutUI> {
  public:
   std::string GetClass() const override { return "ListContainerElementUI"; }
-  int GetIndex() const override { return index_; }
-  void SetIndex(int index) override { index_ = index; }
-  CListUI* GetOwner() const override { return owner_; }
-  void SetOwner(CListUI* owner) override { owner_ = owner; }
-  bool IsSelected() const override { return selected_; }
-  void SelectState(bool selected) override;
-  CControlUI* AsControl() override { return this; }
-  SIZE EstimateSize(SIZE available) const override;
-  void DoEvent(TEventUI& event) override;
-  bool Activate() override;
-
- protected:
-  void PaintBkColor(QPainter& painter) override;
-  int index_ = -1;
-  CListUI* owner_ = nullptr;
-  bool selected_ = false, hot_ = false;
 };
 
 class CListHeaderItemUI : public CButtonUI {
