@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
   testing::EmulatedLine line({testing::LineDevice("DSP-1", 1, 8, 8), testing::LineDevice("DSP-2", 2, 4, 4),
                               testing::LineDevice("DSP-3", 3, 2, 6)});
   line.Run();
-  MainWindow window({.ports = {line.tty()}}, nullptr);
+  MainWindow::Options options;
+  options.ports = {line.tty()};
+  MainWindow window(options, nullptr);
   window.settings().language = kLanguageEnglish;
   if (!window.Create(nullptr, "Velmora", ui::WS_POPUP, 0, 0, 0, 1280, 800)) return 1;
   window.ShowWindow(true, true);
