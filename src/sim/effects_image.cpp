@@ -4,7 +4,7 @@ namespace velmora::sim {
 
 Bytes EffectsBlock(const ChipId& chip, int block, int block_size) {
   std::uint64_t state = static_cast<std::uint64_t>(block) * 0x9E3779B97F4A7C15ull;
-  for (std::uint8_t b : chip) state = (state ^ b) * 0x100000001B3ull;
+  for (std::uint8_t b : chip) state = (state ^ b) * 0x400000001B3ull;
   Bytes data(static_cast<std::size_t>(block_size));
   for (auto& byte : data) {
     // splitmix64: cheap, well spread, reproducible everywhere.

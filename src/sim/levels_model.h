@@ -2,12 +2,14 @@
 // The signal levels a device reports in its status reply.
 //
 // Energies are mean-square values scaled so that a full-scale signal reads
-// kFullScale (0x01000000): a reading E is 10 * log10(E / 0x01000000) dBFS, so
-// the skin's config_energy_full should hold 1000000 (hexadecimal).
+// kFullScale (0x40000000): a reading E is 10 * log10(E / 0x40000000) dBFS, so
+// the skin's config_energy_full should hold 40000000 (hexadecimal). The scale
+// leaves room for +6 dB of gain before a reading clips at 0xFFFFFFFF, and
+// resolves the floor: one unit is -90 dBFS.
 //
 // - An input playing pink noise carries 20 * log10(volume / 255) dBFS
 //   (volume 255 is full scale, 0 silence), with a few tenths of a dB of wobble.
-// - Any other input carries a noise floor near -80 dBFS that drifts slowly.
+// - Any other input carries a noise floor near -76 dBFS that drifts slowly.
 // - Output j carries the sum of the powers of the inputs routed to it
 //   (route enabled, level / 100 as amplitude), each scaled by its input gain
 //   and silenced by its input mute, then scaled by the output gain; muting the
@@ -25,8 +27,8 @@ namespace velmora::sim {
 
 class LevelsModel {
  public:
-  static constexpr std::uint32_t kFullScale = 0x01000000;
-  static constexpr double kFloorDb = -80.0;
+  static constexpr std::uint32_t kFullScale = 0x40000000;
+  static constexpr double kFloorDb = -76.0;
 
   explicit LevelsModel(std::uint64_t seed);
 

@@ -43,7 +43,7 @@ class WindowOnEmulatedLine : public ::testing::Test {
     ASSERT_TRUE(window_->link_engine().IsOpen());
     // Read from the layout at "windowinit"; English and quicker for the test.
     ProgramSettings& s = window_->settings();
-    EXPECT_EQ(s.config_energy_full, 0x01000000u);  // the emulator's full scale
+    EXPECT_EQ(s.config_energy_full, 0x40000000u);  // the emulator's full scale
     s.language = kLanguageEnglish;
     s.config_scan_time = 3000;
     s.config_pink_noise_volume = 255;  // 0 dBFS

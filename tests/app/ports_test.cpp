@@ -72,7 +72,7 @@ TEST_F(MainWindowPorts, StartUpOpensTheFirstPortGivenAndShowsItInTheTitle) {
   EXPECT_EQ(Title(window), "Velmora [" + first_.slave_path() + "]");
   EXPECT_EQ(window.port_names(), (std::set<std::string>{first_.slave_path(), second_.slave_path()}));
   EXPECT_EQ(window.settings().language, 1);
-  EXPECT_EQ(window.settings().config_energy_full, 0x01000000u);  // read from the layout
+  EXPECT_EQ(window.settings().config_energy_full, 0x40000000u);  // read from the layout
   EXPECT_TRUE(window.IsTimerArmed(MainWindow::kMonitorRefreshTimer));
   EXPECT_TRUE(window.IsTimerArmed(MainWindow::kPortWatchTimer));
   EXPECT_TRUE(dialogs_.messages().empty());

@@ -128,7 +128,7 @@ TEST(ConfigSources, TheSkinCarriesTheEmulatorsConfiguration) {
   EXPECT_EQ(s.language, 0);
   EXPECT_EQ(s.config_baud, 115200u);
   EXPECT_EQ(s.config_scan_time, 5000u);
-  EXPECT_EQ(s.config_energy_full, 0x01000000u);  // the emulator's full scale
+  EXPECT_EQ(s.config_energy_full, 0x40000000u);  // the emulator's full scale
   EXPECT_EQ(s.config_effects, 64);               // the emulator's default image
   EXPECT_GT(s.config_pink_noise_volume, 0u);
   EXPECT_LE(s.config_pink_noise_volume, 255u);

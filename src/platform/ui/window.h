@@ -34,7 +34,7 @@ class WindowHost;
 
 // Style bits the console passes to Create; only these change what Qt does.
 inline constexpr std::uint32_t WS_POPUP = 0x80000000u;
-inline constexpr std::uint32_t WS_VISIBLE = 0x10000000u;
+inline constexpr std::uint32_t WS_VISIBLE = 0x40000000u;
 inline constexpr std::uint32_t WS_CAPTION = 0x00C00000u;
 inline constexpr std::uint32_t WS_SYSMENU = 0x00080000u;
 inline constexpr std::uint32_t UI_WNDSTYLE_DIALOG = 0x96C80000u;
