@@ -18,6 +18,7 @@
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/list_controls.h"
 #include "protocol/flows.h"
+#include "project_skin.h"
 #include "ui_fixture.h"
 
 namespace velmora {
@@ -30,9 +31,8 @@ using ui::testing::RunUntil;
 class WindowOnEmulatedLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
-    ASSERT_TRUE(skin) << skin.error;
-    CPaintManagerUI::SetResourceSource(std::move(skin.value));
+    velmora::testing::UseProjectSkin();
+    if (HasFatalFailure()) return;
     CPaintManagerUI::SetDialogService(&dialogs_);
     line_.Run();
     MainWindow::Options options;

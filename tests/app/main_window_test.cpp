@@ -8,6 +8,7 @@
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/list_controls.h"
 #include "platform/ui/text_controls.h"
+#include "project_skin.h"
 #include "ui_fixture.h"
 
 namespace velmora {
@@ -16,12 +17,6 @@ namespace {
 using namespace ui;
 using ui::testing::Open;
 using ui::testing::RunUntil;
-
-void UseRealSkin() {
-  auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
-  ASSERT_TRUE(skin) << skin.error;
-  CPaintManagerUI::SetResourceSource(std::move(skin.value));
-}
 
 // No real port, and Setting.ini where it harms nothing: the tests never probe the
 // machine's own serial ports.
@@ -58,7 +53,7 @@ TEST(MainWindowLifecycle, TheLinkEngineLivesExactlyAsLongAsTheWindowObject) {
 }
 
 TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow window(QuietOptions(), nullptr);
   std::vector<std::string> init;
   window.SetWindowInitCallback([&] { init.push_back("windowinit"); });
@@ -103,7 +98,7 @@ TEST(MainWindowFrame, TheLayoutHasTheFrameTheConsoleRelieson) {
 }
 
 TEST(MainWindowMessages, EscapeEndsOnlyARunningScan) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow window(QuietOptions(), nullptr);
   ASSERT_TRUE(Open(window, 1280, 800));
   // No scan: Escape is not handled and the timer stays.
@@ -120,7 +115,7 @@ TEST(MainWindowMessages, EscapeEndsOnlyARunningScan) {
 }
 
 TEST(MainWindowMessages, TimersAreDispatchedOnTheLowByteOfTheirIdentifier) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow window(QuietOptions(), nullptr);
   std::vector<std::uint32_t> fired;
   window.BindTimerCode(133, [&](std::uint32_t id) {
@@ -137,7 +132,7 @@ TEST(MainWindowMessages, TimersAreDispatchedOnTheLowByteOfTheirIdentifier) {
 }
 
 TEST(MainWindowNotify, PerDeviceControlsFallBackToTheirConstant) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow window(QuietOptions(), nullptr);
   std::vector<std::string> reached;
   window.Bind("click", "button_circle", [&](TNotifyUI& m) { reached.push_back("circle " + m.pSender->GetName()); });

@@ -14,6 +14,7 @@
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/scenario.h"
 #include "pty_pair.h"
+#include "project_skin.h"
 #include "ui_fixture.h"
 
 namespace velmora {
@@ -28,9 +29,8 @@ using velmora::testing::PtyPair;
 class MainWindowPorts : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
-    ASSERT_TRUE(skin) << skin.error;
-    CPaintManagerUI::SetResourceSource(std::move(skin.value));
+    velmora::testing::UseProjectSkin();
+    if (HasFatalFailure()) return;
     CPaintManagerUI::SetDialogService(&dialogs_);
     std::string pattern = (fs::temp_directory_path() / "velmora-ports-XXXXXX").string();
     dir_ = ::mkdtemp(pattern.data());

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/wait_dialog.h"
 #include "platform/ui/basic_controls.h"
+#include "project_skin.h"
 #include "ui_fixture.h"
 
 namespace velmora {
@@ -16,12 +17,6 @@ using namespace ui;
 using ui::testing::Open;
 using ui::testing::RecordingWindow;
 using ui::testing::RunUntil;
-
-void UseRealSkin() {
-  auto skin = OpenSkinFolder(VELMORA_SKIN_DIR);
-  ASSERT_TRUE(skin) << skin.error;
-  CPaintManagerUI::SetResourceSource(std::move(skin.value));
-}
 
 // Counts the dialog's ticks, so that the tests check behaviour in ticks rather
 // than in wall-clock time.
@@ -60,7 +55,7 @@ ModalRun RunWaitDialog(HWND parent, int minimum_ms, const std::uint8_t* done,
 }
 
 TEST(WaitDialog, AnOperationAlreadyDoneClosesAfterAboutThreeTicks) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   RecordingWindow parent("view/WaitDialog.xml");
   ASSERT_TRUE(Open(parent));
   const std::uint8_t done = 1;
@@ -72,7 +67,7 @@ TEST(WaitDialog, AnOperationAlreadyDoneClosesAfterAboutThreeTicks) {
 }
 
 TEST(WaitDialog, WithoutAFlagItClosesAfterTheMinimumTime) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   RecordingWindow parent("view/WaitDialog.xml");
   ASSERT_TRUE(Open(parent));
   const ModalRun run = RunWaitDialog(parent.GetHWND(), 2000, nullptr);
@@ -82,7 +77,7 @@ TEST(WaitDialog, WithoutAFlagItClosesAfterTheMinimumTime) {
 }
 
 TEST(WaitDialog, StaysOpenWhileTheFlagIsClearAndShowsTheTextAndAMovingBar) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   RecordingWindow parent("view/WaitDialog.xml");
   ASSERT_TRUE(Open(parent));
   std::uint8_t done = 0;
@@ -109,7 +104,7 @@ TEST(WaitDialog, StaysOpenWhileTheFlagIsClearAndShowsTheTextAndAMovingBar) {
 }
 
 TEST(WaitDialog, EscapeEndsAScanThroughTheMainWindow) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow main({}, nullptr);
   ASSERT_TRUE(Open(main, 1280, 800)) << main.GetLayoutError();
   // A scan in progress: its step timer runs and the flag is clear.
@@ -138,7 +133,7 @@ TEST(WaitDialog, EscapeEndsAScanThroughTheMainWindow) {
 }
 
 TEST(WaitDialog, EscapeDuringAnotherWaitChangesNothing) {
-  UseRealSkin();
+  velmora::testing::UseProjectSkin();
   MainWindow main({}, nullptr);
   // The scan's own tick kills a stray timer 140; here the timer only has to stay
   // armed, so that Escape is seen to leave it alone.
