@@ -81,7 +81,9 @@ int main(int argc, char** argv) {
 
   // 3. The application object; the link engine's threads start inside, on the
   //    system's serial port layer.
-  auto window = std::make_unique<MainWindow>(MainWindow::Options{line.ports}, nullptr);
+  MainWindow::Options options;
+  options.ports = line.ports;
+  auto window = std::make_unique<MainWindow>(std::move(options), nullptr);
 
   const bool report_times = std::getenv("VELMORA_STARTUP_TIMES") != nullptr;
   window->SetWindowInitCallback([&] {

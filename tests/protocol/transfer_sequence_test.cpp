@@ -75,7 +75,9 @@ TEST(ReadAll, ADeviceThatNeverAnswersPresetNamesFailsInStep2After21MissesKeeping
   while (!rig.flows->sequence().done()) {
     rig.timers.Advance(100);
     ++ticks;
-    if (!rig.flows->sequence().done()) EXPECT_LT(job->misses(), 21);
+    if (!rig.flows->sequence().done()) {
+      EXPECT_LT(job->misses(), 21);
+    }
   }
   // Pre-delay 10, step 1: 1 + 2 x 4, step 2: start, send, 21 misses.
   EXPECT_EQ(ticks, 10 + 9 + 1 + 1 + 21);
